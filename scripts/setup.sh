@@ -1,0 +1,39 @@
+#!/usr/bin/env bash
+# Installs what Tarnwick needs on Debian 12 (only what is missing) and builds
+# it incrementally into build/. Sourced by run.sh and test.sh.
+set -euo pipefail
+
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+
+packages=(
+    cmake g++ make pkg-config
+    qt6-base-dev libgl-dev libqscintilla2-qt6-dev
+    fonts-dejavu-core fonts-liberation
+    xvfb xauth xterm desktop-file-utils
+)
+
+missing=()
+for package in "${packages[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
+        missing+=("$package")
+    fi
+done
+# The run commands and their tests need a JDK; any installed one will do.
+if ! command -v javac >/dev/null 2>&1; then
+    missing+=(default-jdk-headless)
+fi
+
+if ((${#missing[@]})); then
+    echo "Installing: ${missing[*]}"
+    sudo_cmd=()
+    if [ "$(id -u)" -ne 0 ]; then
+        sudo_cmd=(sudo)
+    fi
+    "${sudo_cmd[@]}" apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+
+if [ ! -f "$root/build/CMakeCache.txt" ]; then
+    cmake -S "$root" -B "$root/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo
+fi
+cmake --build "$root/build" -j"$(nproc)"

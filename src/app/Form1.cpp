@@ -1,0 +1,157 @@
+#include "app/Form1.h"
+
+#include "app/ClientFit.h"
+#include "app/Text1.h"
+#include "document/DocumentCommands.h"
+#include "document/DocumentTexts.h"
+#include "platform/PlatformServices.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QMenu>
+#include <QMenuBar>
+
+namespace tarnwick {
+
+namespace {
+constexpr int clientWidth = 538;
+constexpr int clientHeight = 351;
+} // namespace
+
+Form1::Form1(PlatformServices& platform, FontSettings& fontSettings, QWidget* parent)
+    : QMainWindow(parent), platform_(platform), fontSettings_(fontSettings) {
+    setWindowTitle(doctexts::untitledTitle);
+    configureText1();
+    documents_ = std::make_unique<DocumentCommands>(
+        state_, platform_, *text1_, [this](const QString& title) { setWindowTitle(title); });
+    createMenus();
+    connectText1Events();
+    resize(clientWidth, clientHeight + menuBar()->sizeHint().height());
+}
+
+Form1::~Form1() = default;
+
+void Form1::configureText1() {
+    // A plain client widget, not a layout: the text area follows the client
+    // area by the resize rule, which keeps its last size in a collapsed window.
+    client_ = new QWidget(this);
+    setCentralWidget(client_);
+    client_->installEventFilter(this);
+    text1_ = new Text1(client_);
+    text1_->setObjectName(QStringLiteral("Text1"));
+    text1_->setGeometry(0, 0, 537, 353);
+    setFocusProxy(text1_);
+    text1_->setFocus();
+}
+
+QAction* Form1::addCommand(QMenu* menu, const QString& name, const QString& caption,
+                           const QKeySequence& shortcut, void (Form1::*slot)()) {
+    auto* action = new QAction(caption, this);
+    action->setObjectName(name);
+    action->setShortcut(shortcut);
+    if (menu)
+        menu->addAction(action);
+    else
+        menuBar()->addAction(action);
+    // Also on the window itself, so the shortcut is live whenever the window
+    // is active, whether or not a menu was ever opened.
+    addAction(action);
+    connect(action, &QAction::triggered, this, slot);
+    actions_.insert(name, action);
+    return action;
+}
+
+void Form1::createMenus() {
+    QMenu* file = menuBar()->addMenu(QStringLiteral("File"));
+    file->setObjectName(QStringLiteral("file"));
+    addCommand(file, QStringLiteral("new"), QStringLiteral("New"), QKeySequence(Qt::CTRL | Qt::Key_N), &Form1::new_);
+    addCommand(file, QStringLiteral("open"), QStringLiteral("Open"), QKeySequence(Qt::CTRL | Qt::Key_O), &Form1::open);
+    addCommand(file, QStringLiteral("saveim"), QStringLiteral("Save"), QKeySequence(Qt::CTRL | Qt::Key_S), &Form1::saveim);
+    addCommand(file, QStringLiteral("save"), QStringLiteral("Save As"), QKeySequence(), &Form1::save);
+    addCommand(file, QStringLiteral("exit"), QStringLiteral("Exit"), QKeySequence(Qt::CTRL | Qt::Key_X), &Form1::exit);
+
+    QMenu* edit = menuBar()->addMenu(QStringLiteral("Edit"));
+    edit->setObjectName(QStringLiteral("edit"));
+    addCommand(edit, QStringLiteral("edcut"), QStringLiteral("Cut"), QKeySequence(Qt::SHIFT | Qt::Key_Delete), &Form1::edcut);
+    addCommand(edit, QStringLiteral("edcopy"), QStringLiteral("Copy"), QKeySequence(Qt::CTRL | Qt::Key_Insert), &Form1::edcopy);
+    addCommand(edit, QStringLiteral("edpaste"), QStringLiteral("Paste"), QKeySequence(Qt::SHIFT | Qt::Key_Insert), &Form1::edpaste);
+    addCommand(edit, QStringLiteral("eddel"), QStringLiteral("Delete"), QKeySequence(), &Form1::eddel);
+
+    addCommand(nullptr, QStringLiteral("font"), QStringLiteral("Font...."), QKeySequence(), &Form1::font);
+
+    QMenu* run = menuBar()->addMenu(QStringLiteral("Run"));
+    run->setObjectName(QStringLiteral("run"));
+    addCommand(run, QStringLiteral("compile"), QStringLiteral("Compile"), QKeySequence(Qt::Key_F9), &Form1::compile);
+    addCommand(run, QStringLiteral("exec"), QStringLiteral("Execute"), QKeySequence(Qt::CTRL | Qt::Key_F9), &Form1::exec);
+    addCommand(run, QStringLiteral("comlne"), QStringLiteral("Command Line"), QKeySequence(Qt::Key_F5), &Form1::comlne);
+    addCommand(run, QStringLiteral("compro"), QStringLiteral("Command Prompt"), QKeySequence(Qt::Key_F7), &Form1::compro);
+    addCommand(run, QStringLiteral("ncomp"), QStringLiteral("Normal Compile"), QKeySequence(Qt::CTRL | Qt::Key_F5), &Form1::ncomp);
+    addCommand(run, QStringLiteral("nexec"), QStringLiteral("Normal Execute"), QKeySequence(Qt::CTRL | Qt::Key_F7), &Form1::nexec);
+
+    QMenu* help = menuBar()->addMenu(QStringLiteral("Help"));
+    help->setObjectName(QStringLiteral("Help"));
+    addCommand(help, QStringLiteral("About"), QStringLiteral("About"), QKeySequence(), &Form1::About);
+    addCommand(help, QStringLiteral("Condi"), QStringLiteral("Conditions"), QKeySequence(), &Form1::Condi);
+
+    QList<QKeySequence> menuKeys;
+    for (QAction* action : std::as_const(actions_)) {
+        if (!action->shortcut().isEmpty())
+            menuKeys.append(action->shortcut());
+    }
+    text1_->setReservedShortcuts(menuKeys);
+}
+
+void Form1::connectText1Events() {
+    connect(text1_, &Text1::keyPressedCode, this, &Form1::text1KeyPress);
+    connect(text1_, &Text1::keyReleasedCode, this, &Form1::text1KeyRelease);
+    connect(text1_, &Text1::clicked, this, &Form1::text1Click);
+}
+
+bool Form1::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == client_ && event->type() == QEvent::Resize)
+        text1_->resize(text1SizeFor(client_->size(), text1_->size()));
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void Form1::new_() {
+    documents_->new_();
+}
+
+void Form1::open() {
+    documents_->open();
+}
+
+void Form1::saveim() {
+    documents_->saveim();
+}
+
+void Form1::save() {
+    documents_->save();
+}
+
+void Form1::exit() {
+    close();
+}
+
+void Form1::closeEvent(QCloseEvent* event) {
+    // Closing never throws away unsaved work without asking: Ctrl+X, the key
+    // of Exit, is also the key most people press to cut.
+    const MsgAnswer answer = documents_->unsavedChangesAnswer();
+    if (answer == MsgAnswer::Cancel) {
+        event->ignore();
+        return;
+    }
+    if (answer == MsgAnswer::Yes) {
+        documents_->saveim();
+        if (!state_.saveCompleted) {
+            event->ignore();
+            return;
+        }
+    }
+    removeLaunchScriptsStep();
+    closeFontDialogStep();
+    closeAboutStep();
+    event->accept();
+}
+
+} // namespace tarnwick

@@ -1,0 +1,94 @@
+#pragma once
+
+#include "app/EditorState.h"
+#include "app/FontSettings.h"
+
+#include <QHash>
+#include <QMainWindow>
+#include <QPointer>
+
+#include <memory>
+
+class QAction;
+
+namespace tarnwick {
+
+class DocumentCommands;
+class PlatformServices;
+class Text1;
+
+// The main window: the text area under the menu bar. It wires menu items and
+// the text area's events to the commands of each subsystem.
+class Form1 : public QMainWindow {
+    Q_OBJECT
+
+public:
+    Form1(PlatformServices& platform, FontSettings& fontSettings, QWidget* parent = nullptr);
+    ~Form1() override;
+
+    EditorState& state() { return state_; }
+    Text1* text1() const { return text1_; }
+    // The menu item of the given name ("new", "saveim", "font", "About", ...).
+    QAction* action(const QString& name) const { return actions_.value(name); }
+    // The font dialog (a Form2) and the About box (a frmAbout) while open.
+    QWidget* form2Window() const { return form2_; }
+    QWidget* aboutWindow() const { return about_; }
+
+public slots:
+    // File
+    void new_();
+    void open();
+    void saveim();
+    void save();
+    void exit();
+    // Edit
+    void edcut();
+    void edcopy();
+    void edpaste();
+    void eddel();
+    // Font....
+    void font();
+    // Run
+    void compile();
+    void exec();
+    void comlne();
+    void compro();
+    void ncomp();
+    void nexec();
+    // Help
+    void About();
+    void Condi();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void configureText1();
+    void createMenus();
+    QAction* addCommand(QMenu* menu, const QString& name, const QString& caption,
+                        const QKeySequence& shortcut, void (Form1::*slot)());
+    void connectText1Events();
+
+    // Text area events, handled by the editing aids.
+    void text1KeyPress(int charCode);
+    void text1KeyRelease(int keyCode);
+    void text1Click();
+
+    // Close steps, in the order they run.
+    void removeLaunchScriptsStep();
+    void closeFontDialogStep();
+    void closeAboutStep();
+
+    PlatformServices& platform_;
+    FontSettings& fontSettings_;
+    EditorState state_;
+    QWidget* client_ = nullptr;
+    Text1* text1_ = nullptr;
+    std::unique_ptr<DocumentCommands> documents_;
+    QHash<QString, QAction*> actions_;
+    QPointer<QWidget> form2_;
+    QPointer<QWidget> about_;
+};
+
+} // namespace tarnwick

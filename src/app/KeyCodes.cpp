@@ -1,0 +1,44 @@
+#include "app/KeyCodes.h"
+
+#include <QKeyEvent>
+
+namespace tarnwick {
+
+int releaseKeyCode(const QKeyEvent& event) {
+    const int key = event.key();
+    switch (key) {
+    case Qt::Key_Backspace:
+        return keyCodeBackspace;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        return keyCodeEnter;
+    case Qt::Key_Tab:
+        return keyCodeTab;
+    default:
+        break;
+    }
+    // Qt's codes for printable keys are their upper-case characters; every
+    // other key lies above 0xffff, so no key collides with 8, 9 or 13.
+    return key;
+}
+
+int pressCharCode(const QKeyEvent& event) {
+    switch (event.key()) {
+    case Qt::Key_Tab:
+        return keyCodeTab;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        return keyCodeEnter;
+    case Qt::Key_Backspace:
+        return keyCodeBackspace;
+    default:
+        break;
+    }
+    const QString text = event.text();
+    if (text.size() != 1)
+        return 0;
+    const char16_t c = text.at(0).unicode();
+    return c <= 0xff ? int(c) : 0;
+}
+
+} // namespace tarnwick

@@ -1,0 +1,331 @@
+#include "app/Text1.h"
+
+#include "app/KeyCodes.h"
+#include "platform/FontMapping.h"
+
+#include <Qsci/qscicommand.h>
+#include <Qsci/qscicommandset.h>
+
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPalette>
+#include <QScrollBar>
+
+#include <cstddef>
+
+namespace tarnwick {
+
+namespace {
+
+// Scintilla's loader interface; QScintilla does not ship its header. The
+// layout is fixed by Scintilla's ABI: three virtual functions in this order.
+class ILoader {
+public:
+    virtual int Release() = 0;
+    virtual int AddData(const char* data, std::ptrdiff_t length) = 0;
+    virtual void* ConvertToDocument() = 0;
+
+protected:
+    ~ILoader() = default;
+};
+
+ILoader* asLoader(void* p) {
+    return static_cast<ILoader*>(p);
+}
+
+constexpr int strikeIndicator = 8;
+constexpr int scStatusOk = 0;
+// Feeding the loader in pieces below 2 GiB keeps the length within the
+// interface's integer on every Scintilla version.
+constexpr qint64 maxLoaderPiece = 256 * 1024 * 1024;
+
+} // namespace
+
+DocumentLoader::~DocumentLoader() {
+    if (loader_)
+        asLoader(loader_)->Release();
+}
+
+bool DocumentLoader::add(const char* data, qint64 length) {
+    if (!breakSeen_) {
+        for (qint64 i = 0; i < length; ++i) {
+            const char c = data[i];
+            if (lastWasCr_) {
+                firstBreak_[1] = c == '\n' ? '\n' : 0;
+                breakSeen_ = true;
+                break;
+            }
+            if (c == '\r') {
+                firstBreak_[0] = '\r';
+                lastWasCr_ = true;
+            } else if (c == '\n') {
+                firstBreak_[0] = '\n';
+                breakSeen_ = true;
+                break;
+            }
+        }
+    }
+    while (length > 0) {
+        const qint64 piece = qMin(length, maxLoaderPiece);
+        if (asLoader(loader_)->AddData(data, std::ptrdiff_t(piece)) != scStatusOk)
+            return false;
+        data += piece;
+        length -= piece;
+    }
+    return true;
+}
+
+Text1::Text1(QWidget* parent) : QsciScintilla(parent) {
+    configure();
+    connect(this, &QsciScintillaBase::SCN_MODIFIED, this, &Text1::onModified);
+}
+
+void Text1::configure() {
+    setUtf8(false);
+    setLexer(nullptr);
+    for (int margin = 0; margin < 5; ++margin)
+        setMarginWidth(margin, 0);
+    setFolding(QsciScintilla::NoFoldStyle);
+    setBraceMatching(QsciScintilla::NoBraceMatch);
+    setAutoIndent(false);
+    setBackspaceUnindents(false);
+    setTabIndents(false);
+    setIndentationsUseTabs(true);
+    setWrapMode(QsciScintilla::WrapNone);
+    SendScintilla(SCI_SETHSCROLLBAR, 1);
+    SendScintilla(SCI_SETVSCROLLBAR, 1);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    SendScintilla(SCI_INDICSETSTYLE, strikeIndicator, INDIC_STRIKE);
+    SendScintilla(SCI_INDICSETUNDER, strikeIndicator, 0L);
+    applyDocumentSettings(SC_EOL_LF);
+
+    appearance_.family = installedFamilyFor(QStringLiteral("MS Sans Serif"));
+    appearance_.pointSize = 9.75;
+    applyAppearance();
+}
+
+void Text1::applyDocumentSettings(int eolMode) {
+    // Code page, tabs and line-break mode belong to Scintilla's document, so
+    // they are set again for every document swapped in.
+    SendScintilla(SCI_SETCODEPAGE, 0);
+    SendScintilla(SCI_SETUSETABS, 1);
+    SendScintilla(SCI_SETEOLMODE, eolMode);
+}
+
+const char* Text1::rawBytes() const {
+    return static_cast<const char*>(SendScintillaPtrResult(SCI_GETCHARACTERPOINTER));
+}
+
+qint64 Text1::byteLength() const {
+    return SendScintilla(SCI_GETLENGTH);
+}
+
+QByteArray Text1::bytes() const {
+    return QByteArray(rawBytes(), byteLength());
+}
+
+QByteArray Text1::selectedBytes() const {
+    const long start = SendScintilla(SCI_GETSELECTIONSTART);
+    const long end = SendScintilla(SCI_GETSELECTIONEND);
+    if (end <= start)
+        return {};
+    const char* text = static_cast<const char*>(
+        SendScintillaPtrResult(SCI_GETCHARACTERPOINTER));
+    return QByteArray(text + start, end - start);
+}
+
+void Text1::replaceSelectedBytes(const QByteArray& bytes) {
+    SendScintilla(SCI_BEGINUNDOACTION);
+    // SCI_REPLACETARGET takes an explicit length, so NUL bytes go in too.
+    const long start = SendScintilla(SCI_GETSELECTIONSTART);
+    const long end = SendScintilla(SCI_GETSELECTIONEND);
+    SendScintilla(SCI_SETTARGETSTART, start);
+    SendScintilla(SCI_SETTARGETEND, end);
+    SendScintilla(SCI_REPLACETARGET, bytes.size(), bytes.constData());
+    SendScintilla(SCI_GOTOPOS, start + long(bytes.size()));
+    SendScintilla(SCI_ENDUNDOACTION);
+}
+
+void Text1::appendBytes(const QByteArray& bytes) {
+    SendScintilla(SCI_BEGINUNDOACTION);
+    SendScintilla(SCI_APPENDTEXT, bytes.size(), bytes.constData());
+    SendScintilla(SCI_ENDUNDOACTION);
+}
+
+std::unique_ptr<DocumentLoader> Text1::beginLoad(qint64 expectedSize) {
+    // The size only reserves room; a file that grows meanwhile still loads.
+    const unsigned long reserve = expectedSize > 0 ? (unsigned long)(expectedSize) : 0;
+    void* loader = reinterpret_cast<void*>(SendScintilla(SCI_CREATELOADER, reserve));
+    if (!loader)
+        return nullptr;
+    return std::unique_ptr<DocumentLoader>(new DocumentLoader(loader));
+}
+
+void Text1::commitLoad(std::unique_ptr<DocumentLoader> loader) {
+    ILoader* l = asLoader(loader->loader_);
+    loader->loader_ = nullptr;
+    void* document = l->ConvertToDocument();
+    int eolMode = SC_EOL_LF;
+    if (loader->firstBreak_[0] == '\r')
+        eolMode = loader->firstBreak_[1] == '\n' ? SC_EOL_CRLF : SC_EOL_CR;
+    swapInDocument(document, eolMode);
+}
+
+void Text1::clearDocument() {
+    // A fresh document rather than deleting the text: deleting would copy
+    // the old text into the undo history only to throw it away.
+    void* document = reinterpret_cast<void*>(SendScintilla(SCI_CREATEDOCUMENT));
+    swapInDocument(document, SC_EOL_LF);
+}
+
+void Text1::swapInDocument(void* document, int eolMode) {
+    // The view takes its own reference; drop the one the creator holds so the
+    // document dies with the view. QScintilla's QsciDocument wrapper is not
+    // used anywhere, so it never looks at the replaced document again.
+    SendScintilla(SCI_SETDOCPOINTER, 0, document);
+    SendScintilla(SCI_RELEASEDOCUMENT, 0, document);
+    applyDocumentSettings(eolMode);
+    if (appearance_.strikeout)
+        fillStrikeout(0, byteLength());
+    emit documentReplaced();
+    // Replacing the text is a change like any other.
+    emit textChanged();
+}
+
+void Text1::setReservedShortcuts(const QList<QKeySequence>& keys) {
+    reserved_ = keys;
+    // Drop the component's own bindings for these keys, so that a key event
+    // that reaches it anyway does not cut or paste behind the menu's back.
+    for (QsciCommand* command : standardCommands()->commands()) {
+        for (const QKeySequence& key : keys) {
+            const int combined = key[0].toCombined();
+            if (command->key() == combined)
+                command->setKey(0);
+            if (command->alternateKey() == combined)
+                command->setAlternateKey(0);
+        }
+    }
+}
+
+bool Text1::event(QEvent* e) {
+    if (e->type() == QEvent::ShortcutOverride) {
+        auto* ke = static_cast<QKeyEvent*>(e);
+        const QKeySequence pressed(ke->keyCombination());
+        // Declining the override lets the menu's shortcut fire; the
+        // component would otherwise accept every key it has a binding for.
+        if (reserved_.contains(pressed)) {
+            ke->ignore();
+            return true;
+        }
+    }
+    return QsciScintilla::event(e);
+}
+
+void Text1::keyPressEvent(QKeyEvent* e) {
+    emit keyPressedCode(pressCharCode(*e));
+    if (e->key() == Qt::Key_Tab &&
+        (e->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier && !isReadOnly()) {
+        // Scintilla would indent a multi-line selection; a Tab is one Tab.
+        replaceSelectedBytes(QByteArray(1, '\t'));
+        e->accept();
+        return;
+    }
+    QsciScintilla::keyPressEvent(e);
+}
+
+void Text1::keyReleaseEvent(QKeyEvent* e) {
+    QsciScintilla::keyReleaseEvent(e);
+    // A held key repeats its press, and Qt reports a release for every
+    // repeat; only the real release counts.
+    if (!e->isAutoRepeat())
+        emit keyReleasedCode(releaseKeyCode(*e));
+}
+
+void Text1::mousePressEvent(QMouseEvent* e) {
+    QsciScintilla::mousePressEvent(e);
+    emit clicked();
+}
+
+void Text1::setFontFamily(const QString& family) {
+    appearance_.family = family;
+    applyAppearance();
+}
+
+void Text1::setFontPointSize(qreal points) {
+    appearance_.pointSize = points;
+    applyAppearance();
+}
+
+void Text1::setBold(bool on) {
+    appearance_.bold = on;
+    applyAppearance();
+}
+
+void Text1::setItalic(bool on) {
+    appearance_.italic = on;
+    applyAppearance();
+}
+
+void Text1::setUnderline(bool on) {
+    appearance_.underline = on;
+    applyAppearance();
+}
+
+void Text1::setStrikeout(bool on) {
+    if (appearance_.strikeout == on)
+        return;
+    appearance_.strikeout = on;
+    // Scintilla styles have no strikeout: an indicator draws it.
+    SendScintilla(SCI_SETINDICATORCURRENT, strikeIndicator);
+    if (on)
+        fillStrikeout(0, byteLength());
+    else
+        SendScintilla(SCI_INDICATORCLEARRANGE, 0, byteLength());
+}
+
+void Text1::setForegroundColour(QRgb colour) {
+    appearance_.foreground = colour;
+    applyAppearance();
+}
+
+void Text1::setBackgroundColour(QRgb colour) {
+    appearance_.background = colour;
+    applyAppearance();
+}
+
+void Text1::applyAppearance() {
+    // Without a lexer all text is in the default style; set it and copy it
+    // to every other style.
+    const QByteArray family = appearance_.family.toLatin1();
+    SendScintilla(SCI_STYLESETFONT, STYLE_DEFAULT, family.constData());
+    SendScintilla(SCI_STYLESETSIZEFRACTIONAL, STYLE_DEFAULT,
+                  long(qRound(appearance_.pointSize * int(SC_FONT_SIZE_MULTIPLIER))));
+    SendScintilla(SCI_STYLESETBOLD, STYLE_DEFAULT, appearance_.bold);
+    SendScintilla(SCI_STYLESETITALIC, STYLE_DEFAULT, appearance_.italic);
+    SendScintilla(SCI_STYLESETUNDERLINE, STYLE_DEFAULT, appearance_.underline);
+    const QColor fore = appearance_.foreground ? QColor::fromRgb(*appearance_.foreground)
+                                               : palette().color(QPalette::Text);
+    SendScintilla(SCI_STYLESETFORE, STYLE_DEFAULT, fore);
+    SendScintilla(SCI_STYLESETBACK, STYLE_DEFAULT, QColor::fromRgb(appearance_.background));
+    SendScintilla(SCI_STYLECLEARALL);
+    SendScintilla(SCI_INDICSETFORE, strikeIndicator, fore);
+    setCaretForegroundColor(fore);
+}
+
+void Text1::fillStrikeout(qint64 position, qint64 length) {
+    if (length <= 0)
+        return;
+    SendScintilla(SCI_SETINDICATORCURRENT, strikeIndicator);
+    SendScintilla(SCI_SETINDICATORVALUE, 1);
+    SendScintilla(SCI_INDICATORFILLRANGE, long(position), long(length));
+}
+
+void Text1::onModified(int position, int modificationType, const char*, int length, int, int,
+                       int, int, int, int) {
+    // Text typed while strikeout is on is struck out too.
+    if (appearance_.strikeout && (modificationType & SC_MOD_INSERTTEXT))
+        fillStrikeout(position, length);
+}
+
+} // namespace tarnwick

@@ -1,0 +1,15 @@
+#include "app/FontSettings.h"
+#include "app/Form1.h"
+#include "platform/QtPlatform.h"
+
+#include <QApplication>
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    tarnwick::FontSettings fontSettings;
+    tarnwick::QtPlatform platform;
+    tarnwick::Form1 form1(platform, fontSettings);
+    platform.setDialogParent(&form1);
+    form1.show();
+    return app.exec();
+}

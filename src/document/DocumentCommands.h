@@ -1,0 +1,44 @@
+#pragma once
+
+#include "app/EditorState.h"
+#include "platform/PlatformServices.h"
+
+#include <QMetaObject>
+
+#include <functional>
+
+namespace tarnwick {
+
+class Text1;
+
+// New, Open, Save and Save As, the unsaved-changes question, and the rule
+// that every change of the text leaves the document unsaved.
+class DocumentCommands {
+public:
+    using TitleSetter = std::function<void(const QString&)>;
+
+    DocumentCommands(EditorState& state, PlatformServices& platform, Text1& text,
+                     TitleSetter setTitle);
+    ~DocumentCommands();
+    DocumentCommands(const DocumentCommands&) = delete;
+    DocumentCommands& operator=(const DocumentCommands&) = delete;
+
+    void new_();
+    void open();
+    void saveim();
+    void save();
+
+    // Yes, No or Cancel; No without asking when nothing is unsaved.
+    MsgAnswer unsavedChangesAnswer();
+
+private:
+    bool writeText(const QString& path);
+
+    EditorState& state_;
+    PlatformServices& platform_;
+    Text1& text_;
+    TitleSetter setTitle_;
+    QMetaObject::Connection changeConnection_;
+};
+
+} // namespace tarnwick

@@ -1,0 +1,30 @@
+#pragma once
+
+#include "platform/PlatformServices.h"
+
+#include <QString>
+
+namespace tarnwick::doctexts {
+
+inline const FileFilter javaFilter{QStringLiteral("Java Files (*.java)"), QStringLiteral("*.java")};
+
+inline const QString untitledTitle = QStringLiteral("Untitled - Tarnwick");
+inline const QString titleSuffix = QStringLiteral(" - Tarnwick");
+
+inline const QString unsavedText = QStringLiteral("Do you want to save the changes");
+inline const QString unsavedTitle = QStringLiteral("File not saved");
+
+inline const QString overwriteText = QStringLiteral("File already exists, overwrite(Y/N)");
+inline const QString overwriteTitle = QStringLiteral("Overwrite?");
+
+inline const QString cantOpenTitle = QStringLiteral("Can't open");
+inline const QString cantSaveTitle = QStringLiteral("Can't save");
+
+// "<path> could not be read" CR "<reason>"
+QString cantOpenText(const QString& path, const QString& reason);
+// "<path> could not be written" CR "<reason>"
+QString cantSaveText(const QString& path, const QString& reason);
+
+QString windowTitleFor(const QString& fileTitle);
+
+} // namespace tarnwick::doctexts

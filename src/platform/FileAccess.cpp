@@ -1,0 +1,113 @@
+#include "platform/FileAccess.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+
+namespace tarnwick::fileaccess {
+
+namespace {
+void setError(QString* error, const QString& text) {
+    if (error)
+        *error = text;
+}
+} // namespace
+
+bool touchFile(const QString& path, QString* error) {
+    QFile file(path);
+    // Append mode creates an absent file and never truncates an existing one.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Append)) {
+        setError(error, file.errorString());
+        return false;
+    }
+    file.close();
+    return true;
+}
+
+bool readFile(const QString& path, const ByteSink& sink, QString* error) {
+    const QFileInfo info(path);
+    if (!info.exists()) {
+        setError(error, QStringLiteral("No such file"));
+        return false;
+    }
+    if (!info.isFile()) {
+        setError(error, QStringLiteral("Not a regular file"));
+        return false;
+    }
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        setError(error, file.errorString());
+        return false;
+    }
+    // Large chunks keep a 50 MB file to a few dozen reads without holding a
+    // second copy of it in memory.
+    constexpr qint64 chunkSize = 4 * 1024 * 1024;
+    QByteArray buffer(chunkSize, Qt::Uninitialized);
+    for (;;) {
+        const qint64 got = file.read(buffer.data(), chunkSize);
+        if (got < 0) {
+            setError(error, file.errorString());
+            return false;
+        }
+        if (got == 0)
+            break;
+        if (!sink(buffer.constData(), got)) {
+            setError(error, QStringLiteral("Not enough memory"));
+            return false;
+        }
+    }
+    return true;
+}
+
+bool writeFile(const QString& path, const char* data, qint64 length, QString* error) {
+    // QSaveFile writes beside the target and renames over it on commit, so a
+    // failure halfway leaves the old file as it was.
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        setError(error, file.errorString());
+        return false;
+    }
+    qint64 done = 0;
+    while (done < length) {
+        const qint64 wrote = file.write(data + done, length - done);
+        if (wrote <= 0) {
+            setError(error, file.errorString());
+            file.cancelWriting();
+            return false;
+        }
+        done += wrote;
+    }
+    if (!file.commit()) {
+        setError(error, file.errorString());
+        return false;
+    }
+    return true;
+}
+
+qint64 fileLength(const QString& path) {
+    const QFileInfo info(path);
+    if (!info.exists())
+        return -1;
+    return info.size();
+}
+
+bool deleteFile(const QString& path, QString* error) {
+    QFile file(path);
+    if (!file.exists()) {
+        setError(error, QStringLiteral("No such file"));
+        return false;
+    }
+    if (!file.remove()) {
+        setError(error, file.errorString());
+        return false;
+    }
+    return true;
+}
+
+void enterFolderOf(const QString& path) {
+    QDir::setCurrent(QFileInfo(path).absolutePath());
+}
+
+} // namespace tarnwick::fileaccess

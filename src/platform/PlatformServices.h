@@ -1,0 +1,75 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QtGlobal>
+
+#include <functional>
+#include <optional>
+
+class QWidget;
+
+namespace tarnwick {
+
+// Numeric values are those the editor's message boxes have always used,
+// so tests and callers can speak of "style 3" and "answer 6".
+enum class MsgStyle { OkOnly = 0, YesNoCancel = 3, YesNo = 4, Information = 64 };
+enum class MsgAnswer { Ok = 1, Cancel = 2, Yes = 6, No = 7 };
+
+struct FileFilter {
+    QString description; // "Java Files (*.java)"
+    QString pattern;     // "*.java"
+    bool operator==(const FileFilter&) const = default;
+};
+
+struct FileChoice {
+    QString fullPath;
+    QString bareName;
+    bool operator==(const FileChoice&) const = default;
+};
+
+// Receives a file's bytes in order; returning false stops the read.
+using ByteSink = std::function<bool(const char* data, qint64 length)>;
+
+// Everything the editor's logic needs from the desktop and the operating
+// system. The logic never calls Qt dialogs or the file system directly, so a
+// test can answer every question and see every call.
+class PlatformServices {
+public:
+    virtual ~PlatformServices() = default;
+
+    // Modal. A CR in the text starts a new line on screen.
+    virtual MsgAnswer messageBox(const QString& text, MsgStyle style, const QString& title) = 0;
+    // Modal, one line, empty default; the empty string when cancelled.
+    virtual QString inputBox(const QString& prompt, const QString& title) = 0;
+
+    // Both leave the working folder at the chosen file's folder. The save
+    // dialog asks nothing about overwriting.
+    virtual std::optional<FileChoice> openFileDialog(const FileFilter& filter) = 0;
+    virtual std::optional<FileChoice> saveFileDialog(const FileFilter& filter) = 0;
+
+    // Opens the file for byte access and closes it at once, creating it
+    // empty when absent.
+    virtual bool touchFile(const QString& path, QString* error) = 0;
+    // Reads a whole regular file in order. Fails for an absent file.
+    virtual bool readFile(const QString& path, const ByteSink& sink, QString* error) = 0;
+    // Replaces the file's content with exactly these bytes. The old content
+    // stays untouched unless every byte was written.
+    virtual bool writeFile(const QString& path, const char* data, qint64 length,
+                           QString* error) = 0;
+    // -1 when the file is absent or cannot be examined.
+    virtual qint64 fileLength(const QString& path) = 0;
+    // Fails when the file is absent.
+    virtual bool deleteFile(const QString& path, QString* error) = 0;
+
+    // Starts a command line in a new, visible console window and returns at
+    // once; nobody waits for it.
+    virtual bool startProcess(const QString& commandLine, QString* error) = 0;
+
+    // Modeless; a visible window is brought forward.
+    virtual void showWindow(QWidget* window) = 0;
+    // Runs the window's close handling; a window that is not open is left alone.
+    virtual void closeWindow(QWidget* window) = 0;
+};
+
+} // namespace tarnwick

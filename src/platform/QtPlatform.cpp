@@ -1,0 +1,126 @@
+#include "platform/QtPlatform.h"
+
+#include "platform/FileAccess.h"
+#include "platform/ProcessStarter.h"
+
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QInputDialog>
+#include <QMessageBox>
+#include <QWidget>
+
+namespace tarnwick {
+
+namespace {
+
+QString dialogFilter(const FileFilter& filter) {
+    // Qt reads the pattern from the parentheses of the description; add it
+    // when the description does not already carry exactly that pattern.
+    if (filter.description.contains(QLatin1Char('(') + filter.pattern + QLatin1Char(')')))
+        return filter.description;
+    return filter.description + QStringLiteral(" (") + filter.pattern + QLatin1Char(')');
+}
+
+std::optional<FileChoice> choiceFrom(const QString& path) {
+    if (path.isEmpty())
+        return std::nullopt;
+    const QString full = QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
+    fileaccess::enterFolderOf(full);
+    return FileChoice{full, QFileInfo(full).fileName()};
+}
+
+} // namespace
+
+MsgAnswer QtPlatform::messageBox(const QString& text, MsgStyle style, const QString& title) {
+    QString shown = text;
+    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    QMessageBox box(dialogParent_);
+    box.setWindowTitle(title);
+    box.setText(shown);
+    switch (style) {
+    case MsgStyle::OkOnly:
+        box.setStandardButtons(QMessageBox::Ok);
+        break;
+    case MsgStyle::Information:
+        box.setIcon(QMessageBox::Information);
+        box.setStandardButtons(QMessageBox::Ok);
+        break;
+    case MsgStyle::YesNo:
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        box.setDefaultButton(QMessageBox::Yes);
+        break;
+    case MsgStyle::YesNoCancel:
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+        box.setDefaultButton(QMessageBox::Yes);
+        box.setEscapeButton(QMessageBox::Cancel);
+        break;
+    }
+    switch (box.exec()) {
+    case QMessageBox::Yes:
+        return MsgAnswer::Yes;
+    case QMessageBox::No:
+        return MsgAnswer::No;
+    case QMessageBox::Cancel:
+        return MsgAnswer::Cancel;
+    default:
+        return style == MsgStyle::YesNoCancel ? MsgAnswer::Cancel : MsgAnswer::Ok;
+    }
+}
+
+QString QtPlatform::inputBox(const QString& prompt, const QString& title) {
+    bool ok = false;
+    const QString answer =
+        QInputDialog::getText(dialogParent_, title, prompt, QLineEdit::Normal, QString(), &ok);
+    return ok ? answer : QString();
+}
+
+std::optional<FileChoice> QtPlatform::openFileDialog(const FileFilter& filter) {
+    return choiceFrom(QFileDialog::getOpenFileName(dialogParent_, QString(), QDir::currentPath(),
+                                                   dialogFilter(filter)));
+}
+
+std::optional<FileChoice> QtPlatform::saveFileDialog(const FileFilter& filter) {
+    return choiceFrom(QFileDialog::getSaveFileName(dialogParent_, QString(), QDir::currentPath(),
+                                                   dialogFilter(filter), nullptr,
+                                                   QFileDialog::DontConfirmOverwrite));
+}
+
+bool QtPlatform::touchFile(const QString& path, QString* error) {
+    return fileaccess::touchFile(path, error);
+}
+
+bool QtPlatform::readFile(const QString& path, const ByteSink& sink, QString* error) {
+    return fileaccess::readFile(path, sink, error);
+}
+
+bool QtPlatform::writeFile(const QString& path, const char* data, qint64 length, QString* error) {
+    return fileaccess::writeFile(path, data, length, error);
+}
+
+qint64 QtPlatform::fileLength(const QString& path) {
+    return fileaccess::fileLength(path);
+}
+
+bool QtPlatform::deleteFile(const QString& path, QString* error) {
+    return fileaccess::deleteFile(path, error);
+}
+
+bool QtPlatform::startProcess(const QString& commandLine, QString* error) {
+    return startInTerminal(commandLine, error);
+}
+
+void QtPlatform::showWindow(QWidget* window) {
+    if (!window)
+        return;
+    window->show();
+    window->raise();
+    window->activateWindow();
+}
+
+void QtPlatform::closeWindow(QWidget* window) {
+    if (window && window->isVisible())
+        window->close();
+}
+
+} // namespace tarnwick

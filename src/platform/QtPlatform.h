@@ -1,0 +1,31 @@
+#pragma once
+
+#include "platform/PlatformServices.h"
+
+namespace tarnwick {
+
+// The platform services on a real desktop: Qt's dialogs, the real file
+// system and a terminal window for every started process.
+class QtPlatform final : public PlatformServices {
+public:
+    explicit QtPlatform(QWidget* dialogParent = nullptr) : dialogParent_(dialogParent) {}
+    void setDialogParent(QWidget* parent) { dialogParent_ = parent; }
+
+    MsgAnswer messageBox(const QString& text, MsgStyle style, const QString& title) override;
+    QString inputBox(const QString& prompt, const QString& title) override;
+    std::optional<FileChoice> openFileDialog(const FileFilter& filter) override;
+    std::optional<FileChoice> saveFileDialog(const FileFilter& filter) override;
+    bool touchFile(const QString& path, QString* error) override;
+    bool readFile(const QString& path, const ByteSink& sink, QString* error) override;
+    bool writeFile(const QString& path, const char* data, qint64 length, QString* error) override;
+    qint64 fileLength(const QString& path) override;
+    bool deleteFile(const QString& path, QString* error) override;
+    bool startProcess(const QString& commandLine, QString* error) override;
+    void showWindow(QWidget* window) override;
+    void closeWindow(QWidget* window) override;
+
+private:
+    QWidget* dialogParent_;
+};
+
+} // namespace tarnwick

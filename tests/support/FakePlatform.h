@@ -1,0 +1,74 @@
+#pragma once
+
+#include "platform/PlatformServices.h"
+
+#include <QHash>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <deque>
+#include <functional>
+
+namespace tarnwick::test {
+
+// One call to the platform, as a test asserts it.
+struct PlatformCall {
+    QString service; // "messageBox", "inputBox", "openDialog", "saveDialog", "touch",
+                     // "read", "write", "length", "delete", "start", "show", "close"
+    QString text;    // message text, prompt, path or command line
+    QString title;
+    int style = -1;
+    bool operator==(const PlatformCall&) const = default;
+};
+
+// Platform services for tests: dialogs answer from a script, every call is
+// recorded, and files live on the real file system (a temporary folder),
+// with failures injectable by path.
+class FakePlatform final : public PlatformServices {
+public:
+    // Scripts, consumed front to back. An unscripted dialog is recorded in
+    // `unscripted` and answered as a cancellation.
+    std::deque<MsgAnswer> messageAnswers;
+    std::deque<QString> inputAnswers;
+    std::deque<std::optional<FileChoice>> openAnswers;
+    std::deque<std::optional<FileChoice>> saveAnswers;
+
+    // Failure injection: path (or command line) to the reason reported.
+    QHash<QString, QString> failRead;
+    QHash<QString, QString> failWrite;
+    QHash<QString, QString> failDelete;
+    QHash<QString, QString> failTouch;
+    QString failStart; // when non-empty, every process start fails with it
+
+    QList<PlatformCall> calls;
+    QStringList unscripted;
+    QStringList started;
+
+    // The answer a file dialog gives for a full path.
+    static FileChoice choose(const QString& fullPath);
+
+    // Only the calls of one service, in order.
+    QList<PlatformCall> callsOf(const QString& service) const;
+    void clearCalls() {
+        calls.clear();
+        started.clear();
+    }
+
+    MsgAnswer messageBox(const QString& text, MsgStyle style, const QString& title) override;
+    QString inputBox(const QString& prompt, const QString& title) override;
+    std::optional<FileChoice> openFileDialog(const FileFilter& filter) override;
+    std::optional<FileChoice> saveFileDialog(const FileFilter& filter) override;
+    bool touchFile(const QString& path, QString* error) override;
+    bool readFile(const QString& path, const ByteSink& sink, QString* error) override;
+    bool writeFile(const QString& path, const char* data, qint64 length, QString* error) override;
+    qint64 fileLength(const QString& path) override;
+    bool deleteFile(const QString& path, QString* error) override;
+    bool startProcess(const QString& commandLine, QString* error) override;
+    void showWindow(QWidget* window) override;
+    void closeWindow(QWidget* window) override;
+
+    FileFilter lastFilter;
+};
+
+} // namespace tarnwick::test
