@@ -64,34 +64,52 @@ QAction* Form1::addCommand(QMenu* menu, const QString& name, const QString& capt
 void Form1::createMenus() {
     QMenu* file = menuBar()->addMenu(QStringLiteral("File"));
     file->setObjectName(QStringLiteral("file"));
-    addCommand(file, QStringLiteral("new"), QStringLiteral("New"), QKeySequence(Qt::CTRL | Qt::Key_N), &Form1::new_);
-    addCommand(file, QStringLiteral("open"), QStringLiteral("Open"), QKeySequence(Qt::CTRL | Qt::Key_O), &Form1::open);
-    addCommand(file, QStringLiteral("saveim"), QStringLiteral("Save"), QKeySequence(Qt::CTRL | Qt::Key_S), &Form1::saveim);
-    addCommand(file, QStringLiteral("save"), QStringLiteral("Save As"), QKeySequence(), &Form1::save);
-    addCommand(file, QStringLiteral("exit"), QStringLiteral("Exit"), QKeySequence(Qt::CTRL | Qt::Key_X), &Form1::exit);
+    addCommand(file, QStringLiteral("new"), QStringLiteral("New"),
+               QKeySequence(Qt::CTRL | Qt::Key_N), &Form1::new_);
+    addCommand(file, QStringLiteral("open"), QStringLiteral("Open"),
+               QKeySequence(Qt::CTRL | Qt::Key_O), &Form1::open);
+    addCommand(file, QStringLiteral("saveim"), QStringLiteral("Save"),
+               QKeySequence(Qt::CTRL | Qt::Key_S), &Form1::saveim);
+    addCommand(file, QStringLiteral("save"), QStringLiteral("Save As"), QKeySequence(),
+               &Form1::save);
+    addCommand(file, QStringLiteral("exit"), QStringLiteral("Exit"),
+               QKeySequence(Qt::CTRL | Qt::Key_X), &Form1::exit);
 
     QMenu* edit = menuBar()->addMenu(QStringLiteral("Edit"));
     edit->setObjectName(QStringLiteral("edit"));
-    addCommand(edit, QStringLiteral("edcut"), QStringLiteral("Cut"), QKeySequence(Qt::SHIFT | Qt::Key_Delete), &Form1::edcut);
-    addCommand(edit, QStringLiteral("edcopy"), QStringLiteral("Copy"), QKeySequence(Qt::CTRL | Qt::Key_Insert), &Form1::edcopy);
-    addCommand(edit, QStringLiteral("edpaste"), QStringLiteral("Paste"), QKeySequence(Qt::SHIFT | Qt::Key_Insert), &Form1::edpaste);
-    addCommand(edit, QStringLiteral("eddel"), QStringLiteral("Delete"), QKeySequence(), &Form1::eddel);
+    addCommand(edit, QStringLiteral("edcut"), QStringLiteral("Cut"),
+               QKeySequence(Qt::SHIFT | Qt::Key_Delete), &Form1::edcut);
+    addCommand(edit, QStringLiteral("edcopy"), QStringLiteral("Copy"),
+               QKeySequence(Qt::CTRL | Qt::Key_Insert), &Form1::edcopy);
+    addCommand(edit, QStringLiteral("edpaste"), QStringLiteral("Paste"),
+               QKeySequence(Qt::SHIFT | Qt::Key_Insert), &Form1::edpaste);
+    addCommand(edit, QStringLiteral("eddel"), QStringLiteral("Delete"), QKeySequence(),
+               &Form1::eddel);
 
-    addCommand(nullptr, QStringLiteral("font"), QStringLiteral("Font...."), QKeySequence(), &Form1::font);
+    addCommand(nullptr, QStringLiteral("font"), QStringLiteral("Font...."), QKeySequence(),
+               &Form1::font);
 
     QMenu* run = menuBar()->addMenu(QStringLiteral("Run"));
     run->setObjectName(QStringLiteral("run"));
-    addCommand(run, QStringLiteral("compile"), QStringLiteral("Compile"), QKeySequence(Qt::Key_F9), &Form1::compile);
-    addCommand(run, QStringLiteral("exec"), QStringLiteral("Execute"), QKeySequence(Qt::CTRL | Qt::Key_F9), &Form1::exec);
-    addCommand(run, QStringLiteral("comlne"), QStringLiteral("Command Line"), QKeySequence(Qt::Key_F5), &Form1::comlne);
-    addCommand(run, QStringLiteral("compro"), QStringLiteral("Command Prompt"), QKeySequence(Qt::Key_F7), &Form1::compro);
-    addCommand(run, QStringLiteral("ncomp"), QStringLiteral("Normal Compile"), QKeySequence(Qt::CTRL | Qt::Key_F5), &Form1::ncomp);
-    addCommand(run, QStringLiteral("nexec"), QStringLiteral("Normal Execute"), QKeySequence(Qt::CTRL | Qt::Key_F7), &Form1::nexec);
+    addCommand(run, QStringLiteral("compile"), QStringLiteral("Compile"), QKeySequence(Qt::Key_F9),
+               &Form1::compile);
+    addCommand(run, QStringLiteral("exec"), QStringLiteral("Execute"),
+               QKeySequence(Qt::CTRL | Qt::Key_F9), &Form1::exec);
+    addCommand(run, QStringLiteral("comlne"), QStringLiteral("Command Line"),
+               QKeySequence(Qt::Key_F5), &Form1::comlne);
+    addCommand(run, QStringLiteral("compro"), QStringLiteral("Command Prompt"),
+               QKeySequence(Qt::Key_F7), &Form1::compro);
+    addCommand(run, QStringLiteral("ncomp"), QStringLiteral("Normal Compile"),
+               QKeySequence(Qt::CTRL | Qt::Key_F5), &Form1::ncomp);
+    addCommand(run, QStringLiteral("nexec"), QStringLiteral("Normal Execute"),
+               QKeySequence(Qt::CTRL | Qt::Key_F7), &Form1::nexec);
 
     QMenu* help = menuBar()->addMenu(QStringLiteral("Help"));
     help->setObjectName(QStringLiteral("Help"));
-    addCommand(help, QStringLiteral("About"), QStringLiteral("About"), QKeySequence(), &Form1::About);
-    addCommand(help, QStringLiteral("Condi"), QStringLiteral("Conditions"), QKeySequence(), &Form1::Condi);
+    addCommand(help, QStringLiteral("About"), QStringLiteral("About"), QKeySequence(),
+               &Form1::About);
+    addCommand(help, QStringLiteral("Condi"), QStringLiteral("Conditions"), QKeySequence(),
+               &Form1::Condi);
 
     QList<QKeySequence> menuKeys;
     for (QAction* action : std::as_const(actions_)) {

@@ -15,22 +15,24 @@
 
 namespace tarnwick {
 
-namespace {
-
 // Scintilla's loader interface; QScintilla does not ship its header. The
 // layout is fixed by Scintilla's ABI: three virtual functions in this order.
-class ILoader {
+// It must have external linkage: with internal linkage and no derived class
+// in sight, the compiler may turn calls into calls of the pure functions.
+class ScintillaLoader {
 public:
     virtual int Release() = 0;
     virtual int AddData(const char* data, std::ptrdiff_t length) = 0;
     virtual void* ConvertToDocument() = 0;
 
 protected:
-    ~ILoader() = default;
+    ~ScintillaLoader() = default;
 };
 
-ILoader* asLoader(void* p) {
-    return static_cast<ILoader*>(p);
+namespace {
+
+ScintillaLoader* asLoader(void* p) {
+    return static_cast<ScintillaLoader*>(p);
 }
 
 constexpr int strikeIndicator = 8;
@@ -130,8 +132,7 @@ QByteArray Text1::selectedBytes() const {
     const long end = SendScintilla(SCI_GETSELECTIONEND);
     if (end <= start)
         return {};
-    const char* text = static_cast<const char*>(
-        SendScintillaPtrResult(SCI_GETCHARACTERPOINTER));
+    const char* text = static_cast<const char*>(SendScintillaPtrResult(SCI_GETCHARACTERPOINTER));
     return QByteArray(text + start, end - start);
 }
 
@@ -163,7 +164,7 @@ std::unique_ptr<DocumentLoader> Text1::beginLoad(qint64 expectedSize) {
 }
 
 void Text1::commitLoad(std::unique_ptr<DocumentLoader> loader) {
-    ILoader* l = asLoader(loader->loader_);
+    ScintillaLoader* l = asLoader(loader->loader_);
     loader->loader_ = nullptr;
     void* document = l->ConvertToDocument();
     int eolMode = SC_EOL_LF;
@@ -186,6 +187,9 @@ void Text1::swapInDocument(void* document, int eolMode) {
     SendScintilla(SCI_SETDOCPOINTER, 0, document);
     SendScintilla(SCI_RELEASEDOCUMENT, 0, document);
     applyDocumentSettings(eolMode);
+    // A loader builds its document with undo collection off.
+    SendScintilla(SCI_SETUNDOCOLLECTION, 1);
+    SendScintilla(SCI_EMPTYUNDOBUFFER);
     if (appearance_.strikeout)
         fillStrikeout(0, byteLength());
     emit documentReplaced();
@@ -224,8 +228,8 @@ bool Text1::event(QEvent* e) {
 
 void Text1::keyPressEvent(QKeyEvent* e) {
     emit keyPressedCode(pressCharCode(*e));
-    if (e->key() == Qt::Key_Tab &&
-        (e->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier && !isReadOnly()) {
+    if (e->key() == Qt::Key_Tab && (e->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier &&
+        !isReadOnly()) {
         // Scintilla would indent a multi-line selection; a Tab is one Tab.
         replaceSelectedBytes(QByteArray(1, '\t'));
         e->accept();
@@ -321,8 +325,8 @@ void Text1::fillStrikeout(qint64 position, qint64 length) {
     SendScintilla(SCI_INDICATORFILLRANGE, long(position), long(length));
 }
 
-void Text1::onModified(int position, int modificationType, const char*, int length, int, int,
-                       int, int, int, int) {
+void Text1::onModified(int position, int modificationType, const char*, int length, int, int, int,
+                       int, int, int) {
     // Text typed while strikeout is on is struck out too.
     if (appearance_.strikeout && (modificationType & SC_MOD_INSERTTEXT))
         fillStrikeout(position, length);

@@ -107,8 +107,8 @@ private:
     void applyDocumentSettings(int eolMode);
     void applyAppearance();
     void fillStrikeout(qint64 position, qint64 length);
-    void onModified(int position, int modificationType, const char* text, int length, int, int,
-                    int, int, int, int);
+    void onModified(int position, int modificationType, const char* text, int length, int, int, int,
+                    int, int, int);
     void swapInDocument(void* document, int eolMode);
 
     Appearance appearance_;

@@ -1,3 +1,4 @@
+#include "about/ApplicationIcon.h"
 #include "app/FontSettings.h"
 #include "app/Form1.h"
 #include "platform/QtPlatform.h"
@@ -6,6 +7,7 @@
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
+    QApplication::setWindowIcon(tarnwick::applicationIcon());
     tarnwick::FontSettings fontSettings;
     tarnwick::QtPlatform platform;
     tarnwick::Form1 form1(platform, fontSettings);

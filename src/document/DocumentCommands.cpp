@@ -60,11 +60,12 @@ void DocumentCommands::open() {
     std::unique_ptr<DocumentLoader> loader =
         text_.beginLoad(platform_.fileLength(choice->fullPath));
     QString error;
-    const bool read =
-        loader && platform_.readFile(
-                      choice->fullPath,
-                      [&loader](const char* data, qint64 length) { return loader->add(data, length); },
-                      &error);
+    const bool read = loader && platform_.readFile(
+                                    choice->fullPath,
+                                    [&loader](const char* data, qint64 length) {
+                                        return loader->add(data, length);
+                                    },
+                                    &error);
     if (!read) {
         if (!loader)
             error = QStringLiteral("Not enough memory");

@@ -5,7 +5,6 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
-
 namespace tarnwick::fileaccess {
 
 namespace {

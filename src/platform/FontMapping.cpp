@@ -21,9 +21,9 @@ QString firstInstalled(const QStringList& families) {
 }
 
 QString sansSerifFace() {
-    const QString preferred = firstInstalled({QStringLiteral("DejaVu Sans"),
-                                              QStringLiteral("Liberation Sans"),
-                                              QStringLiteral("Noto Sans")});
+    const QString preferred =
+        firstInstalled({QStringLiteral("DejaVu Sans"), QStringLiteral("Liberation Sans"),
+                        QStringLiteral("Noto Sans")});
     if (!preferred.isEmpty())
         return preferred;
     // Whatever fontconfig resolves for the generic family.

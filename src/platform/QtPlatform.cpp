@@ -34,7 +34,8 @@ std::optional<FileChoice> choiceFrom(const QString& path) {
 
 MsgAnswer QtPlatform::messageBox(const QString& text, MsgStyle style, const QString& title) {
     QString shown = text;
-    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"))
+        .replace(QLatin1Char('\r'), QLatin1Char('\n'));
     QMessageBox box(dialogParent_);
     box.setWindowTitle(title);
     box.setText(shown);

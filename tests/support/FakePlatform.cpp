@@ -94,8 +94,7 @@ bool FakePlatform::readFile(const QString& path, const ByteSink& sink, QString* 
     return fileaccess::readFile(path, sink, error);
 }
 
-bool FakePlatform::writeFile(const QString& path, const char* data, qint64 length,
-                             QString* error) {
+bool FakePlatform::writeFile(const QString& path, const char* data, qint64 length, QString* error) {
     calls.append({QStringLiteral("write"), path, {}, -1});
     if (injected(failWrite, path, error))
         return false;

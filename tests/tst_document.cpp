@@ -1,0 +1,510 @@
+// New, Open, Save and Save As: questions, titles, state, and bytes on disk.
+#include "app/Form1.h"
+#include "app/Text1.h"
+#include "support/FakePlatform.h"
+#include "support/TestFiles.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace tarnwick;
+using namespace tarnwick::test;
+
+namespace {
+
+const QString unsavedText = QStringLiteral("Do you want to save the changes");
+const QString unsavedTitle = QStringLiteral("File not saved");
+
+struct Editor {
+    FakePlatform platform;
+    FontSettings fonts;
+    Form1 form{platform, fonts};
+    Text1& text() { return *form.text1(); }
+    EditorState& state() { return form.state(); }
+    void type(const QByteArray& bytes) { text().appendBytes(bytes); }
+    QStringList services() const {
+        QStringList names;
+        for (const PlatformCall& call : platform.calls) {
+            if (call.service == QLatin1String("messageBox") ||
+                call.service.endsWith(QLatin1String("Dialog")))
+                names << call.service + QLatin1Char(':') + call.title;
+        }
+        return names;
+    }
+};
+
+QByteArray allByteValues() {
+    QByteArray bytes;
+    for (int i = 0; i < 256; ++i)
+        bytes.append(char(i));
+    return bytes;
+}
+
+} // namespace
+
+class TestDocument : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init() {
+        // A fresh folder for every row: files of one row never meet the next.
+        dir = std::make_unique<QTemporaryDir>();
+        QVERIFY(dir->isValid());
+        QDir::setCurrent(dir->path());
+    }
+
+    void roundTripKeepsEveryByte_data() {
+        QTest::addColumn<QByteArray>("content");
+        QTest::newRow("all 256 byte values") << allByteValues() + allByteValues();
+        QTest::newRow("mixed line breaks") << QByteArray("a\r\nb\rc\nd\r\r\n\n\re\r");
+        QTest::newRow("NUL bytes") << QByteArray("\0x\0\0y\0", 6);
+        QTest::newRow("empty file") << QByteArray();
+        QTest::newRow("high bytes only") << QByteArray("\x80\xa4\xff\xfe\r\n\xe9", 7);
+    }
+    void roundTripKeepsEveryByte() {
+        QFETCH(QByteArray, content);
+        Editor e;
+        const QString source = dir->filePath(QStringLiteral("Source.java"));
+        QVERIFY(writeBytes(source, content));
+        e.platform.openAnswers.push_back(FakePlatform::choose(source));
+        e.form.open();
+        QCOMPARE(e.text().bytes(), content);
+        QCOMPARE(e.text().byteLength(), qint64(content.size()));
+
+        // Save rewrites the same file; Save As writes a copy under a new name.
+        const QString copy = dir->filePath(QStringLiteral("Copy.java"));
+        e.form.saveim();
+        e.platform.saveAnswers.push_back(FakePlatform::choose(copy));
+        e.form.save();
+        QCOMPARE(readBytes(source), content);
+        QCOMPARE(readBytes(copy), content);
+        QVERIFY(e.platform.unscripted.isEmpty());
+    }
+
+    void openSetsStateAndTitle() {
+        Editor e;
+        QCOMPARE(e.form.windowTitle(), QStringLiteral("Untitled - Tarnwick"));
+        const QString path = dir->filePath(QStringLiteral("a.java"));
+        QVERIFY(writeBytes(path, QByteArray()));
+        e.type("old text");
+        e.platform.messageAnswers.push_back(MsgAnswer::No);
+        e.platform.openAnswers.push_back(FakePlatform::choose(path));
+        e.form.open();
+        QCOMPARE(e.form.windowTitle(), QStringLiteral("a.java - Tarnwick"));
+        QCOMPARE(e.state().fileTitle, QStringLiteral("a.java"));
+        QCOMPARE(e.state().filePath, path);
+        QVERIFY(e.state().isSaved);
+        QCOMPARE(e.text().bytes(), QByteArray());
+        QCOMPARE(e.platform.lastFilter.description, QStringLiteral("Java Files (*.java)"));
+        QCOMPARE(e.platform.lastFilter.pattern, QStringLiteral("*.java"));
+        // The working folder follows the dialog.
+        QCOMPARE(QDir::currentPath(), QFileInfo(path).absolutePath());
+        // Typing afterwards leaves the document unsaved, and New asks again.
+        e.text().insertAt(QStringLiteral("x"), 0, 0);
+        QVERIFY(!e.state().isSaved);
+        e.platform.messageAnswers.push_back(MsgAnswer::Cancel);
+        e.form.new_();
+        QCOMPARE(e.platform.calls.last().text, unsavedText);
+    }
+
+    // Given a document in some state, when New runs with the scripted
+    // answers, then exactly these dialogs appear in this order.
+    void newAsksAndClears_data() {
+        QTest::addColumn<bool>("bound");
+        QTest::addColumn<bool>("dirty");
+        QTest::addColumn<QList<int>>("answers");
+        QTest::addColumn<bool>("saveDialogCancels");
+        QTest::addColumn<QStringList>("expectedDialogs");
+        QTest::addColumn<bool>("cleared");
+        const QString q = QStringLiteral("messageBox:") + unsavedTitle;
+        const QString sd = QStringLiteral("saveDialog:*.java");
+        QTest::newRow("saved: no question")
+            << true << false << QList<int>{} << false << QStringList{} << true;
+        QTest::newRow("unsaved, Cancel")
+            << true << true << QList<int>{2} << false << QStringList{q} << false;
+        QTest::newRow("unsaved, No")
+            << true << true << QList<int>{7} << false << QStringList{q} << true;
+        QTest::newRow("bound, Yes saves without dialog")
+            << true << true << QList<int>{6} << false << QStringList{q} << true;
+        QTest::newRow("untitled, Yes, dialog cancelled")
+            << false << true << QList<int>{6} << true << QStringList{q, sd} << false;
+        QTest::newRow("untitled, Yes, saved as")
+            << false << true << QList<int>{6} << false << QStringList{q, sd} << true;
+    }
+    void newAsksAndClears() {
+        QFETCH(bool, bound);
+        QFETCH(bool, dirty);
+        QFETCH(QList<int>, answers);
+        QFETCH(bool, saveDialogCancels);
+        QFETCH(QStringList, expectedDialogs);
+        QFETCH(bool, cleared);
+        Editor e;
+        const QString path = dir->filePath(QStringLiteral("Bound.java"));
+        QVERIFY(writeBytes(path, "class Bound {}"));
+        if (bound) {
+            e.platform.openAnswers.push_back(FakePlatform::choose(path));
+            e.form.open();
+        }
+        if (dirty)
+            e.type("\nedited");
+        const QByteArray before = e.text().bytes();
+        e.state().indentLevel = 3;
+        e.state().lastKeyCode = 65;
+        e.platform.clearCalls();
+        for (int a : answers)
+            e.platform.messageAnswers.push_back(MsgAnswer(a));
+        const QString saveAs = dir->filePath(QStringLiteral("SavedAs.java"));
+        e.platform.saveAnswers.push_back(
+            saveDialogCancels ? std::nullopt : std::optional(FakePlatform::choose(saveAs)));
+        e.form.new_();
+
+        QCOMPARE(e.services(), expectedDialogs);
+        if (!expectedDialogs.isEmpty()) {
+            const PlatformCall question = e.platform.callsOf(QStringLiteral("messageBox")).first();
+            QCOMPARE(question.text, unsavedText);
+            QCOMPARE(question.style, 3);
+        }
+        if (cleared) {
+            QCOMPARE(e.text().bytes(), QByteArray());
+            QCOMPARE(e.form.windowTitle(), QStringLiteral("Untitled - Tarnwick"));
+            QVERIFY(e.state().filePath.isEmpty());
+            QVERIFY(e.state().fileTitle.isEmpty());
+            QVERIFY(e.state().isSaved);
+            QVERIFY(!e.text().isUndoAvailable());
+        } else {
+            QCOMPARE(e.text().bytes(), before);
+            QCOMPARE(e.state().isSaved, !dirty);
+        }
+        // New never touches the typing state.
+        QCOMPARE(e.state().indentLevel, 3);
+        QCOMPARE(e.state().lastKeyCode, 65);
+        if (answers == QList<int>{6} && bound)
+            QCOMPARE(readBytes(path), before);
+        if (answers == QList<int>{6} && !bound && !saveDialogCancels)
+            QCOMPARE(readBytes(saveAs), before);
+    }
+
+    void openAsksThenLoads_data() {
+        QTest::addColumn<bool>("bound");
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<bool>("saveDialogCancels");
+        QTest::addColumn<QStringList>("expectedDialogs");
+        QTest::addColumn<bool>("loaded");
+        const QString q = QStringLiteral("messageBox:") + unsavedTitle;
+        const QString sd = QStringLiteral("saveDialog:*.java");
+        const QString od = QStringLiteral("openDialog:*.java");
+        QTest::newRow("Cancel changes nothing") << true << 2 << false << QStringList{q} << false;
+        QTest::newRow("No discards") << true << 7 << false << QStringList{q, od} << true;
+        QTest::newRow("bound, Yes saves, then open dialog")
+            << true << 6 << false << QStringList{q, od} << true;
+        QTest::newRow("untitled, Yes, save cancelled")
+            << false << 6 << true << QStringList{q, sd} << false;
+        QTest::newRow("untitled, Yes, saved as")
+            << false << 6 << false << QStringList{q, sd, od} << true;
+    }
+    void openAsksThenLoads() {
+        QFETCH(bool, bound);
+        QFETCH(int, answer);
+        QFETCH(bool, saveDialogCancels);
+        QFETCH(QStringList, expectedDialogs);
+        QFETCH(bool, loaded);
+        Editor e;
+        const QString first = dir->filePath(QStringLiteral("First.java"));
+        const QString second = dir->filePath(QStringLiteral("Second.java"));
+        QVERIFY(writeBytes(first, "first"));
+        QVERIFY(writeBytes(second, "second\r\n"));
+        if (bound) {
+            e.platform.openAnswers.push_back(FakePlatform::choose(first));
+            e.form.open();
+        }
+        e.type(" edited");
+        const QByteArray edited = e.text().bytes();
+        e.state().indentLevel = 2;
+        e.state().lastKeyCode = 13;
+        e.platform.clearCalls();
+        e.platform.messageAnswers.push_back(MsgAnswer(answer));
+        const QString saveTarget = bound ? first : dir->filePath(QStringLiteral("New.java"));
+        e.platform.saveAnswers.push_back(
+            saveDialogCancels ? std::nullopt : std::optional(FakePlatform::choose(saveTarget)));
+        e.platform.openAnswers.push_back(FakePlatform::choose(second));
+        e.form.open();
+
+        QCOMPARE(e.services(), expectedDialogs);
+        if (loaded) {
+            QCOMPARE(e.text().bytes(), QByteArray("second\r\n"));
+            QCOMPARE(e.form.windowTitle(), QStringLiteral("Second.java - Tarnwick"));
+            QVERIFY(e.state().isSaved);
+            QCOMPARE(e.state().indentLevel, 0);
+            QCOMPARE(e.state().lastKeyCode, 0);
+            QVERIFY(!e.text().isUndoAvailable());
+        } else {
+            QCOMPARE(e.text().bytes(), edited);
+            QVERIFY(!e.state().isSaved);
+            QCOMPARE(e.state().indentLevel, 2);
+            QCOMPARE(e.state().lastKeyCode, 13);
+        }
+        if (answer == 6 && !saveDialogCancels)
+            QCOMPARE(readBytes(saveTarget), edited);
+    }
+
+    void openCancelledStaysSilent() {
+        Editor e;
+        e.type("keep");
+        e.state().indentLevel = 4;
+        e.platform.messageAnswers.push_back(MsgAnswer::No);
+        e.platform.openAnswers.push_back(std::nullopt);
+        e.form.open();
+        QCOMPARE(e.platform.callsOf(QStringLiteral("messageBox")).size(), 1);
+        QCOMPARE(e.text().bytes(), QByteArray("keep"));
+        QCOMPARE(e.state().indentLevel, 4);
+        QVERIFY(!e.state().isSaved);
+    }
+
+    void saveAsOntoExistingFile_data() {
+        QTest::addColumn<QByteArray>("existing");
+        QTest::addColumn<QList<int>>("answers");
+        QTest::addColumn<int>("dialogsShown");
+        QTest::addColumn<bool>("written");
+        QTest::newRow("empty file: replaced without asking")
+            << QByteArray() << QList<int>{} << 1 << true;
+        QTest::newRow("non-empty, Yes")
+            << QByteArray("old longer content") << QList<int>{6} << 1 << true;
+        QTest::newRow("non-empty, No, then dialog cancelled")
+            << QByteArray("old longer content") << QList<int>{7} << 2 << false;
+        QTest::newRow("non-empty, No, No, Yes")
+            << QByteArray("old longer content") << QList<int>{7, 7, 6} << 3 << true;
+    }
+    void saveAsOntoExistingFile() {
+        QFETCH(QByteArray, existing);
+        QFETCH(QList<int>, answers);
+        QFETCH(int, dialogsShown);
+        QFETCH(bool, written);
+        Editor e;
+        const QString target = dir->filePath(QStringLiteral("Target.java"));
+        QVERIFY(writeBytes(target, existing));
+        e.type("new");
+        for (int a : answers)
+            e.platform.messageAnswers.push_back(MsgAnswer(a));
+        for (int i = 0; i < answers.size() || i < 1; ++i)
+            e.platform.saveAnswers.push_back(FakePlatform::choose(target));
+        if (!written)
+            e.platform.saveAnswers.push_back(std::nullopt);
+        e.form.save();
+
+        QCOMPARE(e.platform.callsOf(QStringLiteral("saveDialog")).size(), dialogsShown);
+        const auto questions = e.platform.callsOf(QStringLiteral("messageBox"));
+        QCOMPARE(questions.size(), answers.size());
+        for (const PlatformCall& q : questions) {
+            QCOMPARE(q.text, QStringLiteral("File already exists, overwrite(Y/N)"));
+            QCOMPARE(q.title, QStringLiteral("Overwrite?"));
+            QCOMPARE(q.style, 4);
+        }
+        QCOMPARE(e.state().saveCompleted, written);
+        QCOMPARE(e.state().isSaved, written);
+        QCOMPARE(readBytes(target), written ? QByteArray("new") : existing);
+        QCOMPARE(e.form.windowTitle(), written ? QStringLiteral("Target.java - Tarnwick")
+                                               : QStringLiteral("Untitled - Tarnwick"));
+    }
+
+    void saveAfterSaveAsWritesNewName() {
+        Editor e;
+        const QString first = dir->filePath(QStringLiteral("One.java"));
+        const QString renamed = dir->filePath(QStringLiteral("Two.java"));
+        QVERIFY(writeBytes(first, "one"));
+        e.platform.openAnswers.push_back(FakePlatform::choose(first));
+        e.form.open();
+        e.platform.saveAnswers.push_back(FakePlatform::choose(renamed));
+        e.form.save();
+        e.type(" more");
+        QVERIFY(!e.state().isSaved);
+        e.form.saveim();
+        QCOMPARE(readBytes(renamed), QByteArray("one more"));
+        QCOMPARE(readBytes(first), QByteArray("one"));
+        QCOMPARE(e.state().fileTitle, QStringLiteral("Two.java"));
+        QVERIFY(e.state().isSaved);
+        QVERIFY(e.state().saveCompleted);
+        // Bound documents save without a dialog.
+        QCOMPARE(e.platform.callsOf(QStringLiteral("saveDialog")).size(), 1);
+    }
+
+    void shorterSaveLeavesNoOldBytes() {
+        Editor e;
+        const QString path = dir->filePath(QStringLiteral("Long.java"));
+        QVERIFY(writeBytes(path, QByteArray(1000, 'x')));
+        e.platform.openAnswers.push_back(FakePlatform::choose(path));
+        e.form.open();
+        e.text().clearDocument();
+        e.type("short");
+        e.form.saveim();
+        QCOMPARE(readBytes(path), QByteArray("short"));
+    }
+
+    // A failed write is reported, and nothing that asked for the save goes
+    // on to discard the text.
+    void failedSaveIsReportedAndKeepsText_data() {
+        QTest::addColumn<QString>("command");
+        QTest::newRow("Save") << QStringLiteral("saveim");
+        QTest::newRow("New after Yes") << QStringLiteral("new");
+        QTest::newRow("Open after Yes") << QStringLiteral("open");
+        QTest::newRow("close after Yes") << QStringLiteral("close");
+    }
+    void failedSaveIsReportedAndKeepsText() {
+        QFETCH(QString, command);
+        Editor e;
+        e.form.show();
+        const QString path = dir->filePath(QStringLiteral("Kept.java"));
+        QVERIFY(writeBytes(path, "on disk"));
+        e.platform.openAnswers.push_back(FakePlatform::choose(path));
+        e.form.open();
+        e.type(" typed");
+        e.platform.failWrite.insert(path, QStringLiteral("No space left on device"));
+        e.platform.clearCalls();
+        if (command != QLatin1String("saveim"))
+            e.platform.messageAnswers.push_back(MsgAnswer::Yes);
+        e.platform.openAnswers.push_back(FakePlatform::choose(path));
+        if (command == QLatin1String("saveim"))
+            e.form.saveim();
+        else if (command == QLatin1String("new"))
+            e.form.new_();
+        else if (command == QLatin1String("open"))
+            e.form.open();
+        else
+            e.form.close();
+
+        const PlatformCall report = e.platform.callsOf(QStringLiteral("messageBox")).last();
+        QCOMPARE(report.title, QStringLiteral("Can't save"));
+        QCOMPARE(report.text,
+                 path + QStringLiteral(" could not be written\rNo space left on device"));
+        QCOMPARE(report.style, 64);
+        QCOMPARE(e.text().bytes(), QByteArray("on disk typed"));
+        QVERIFY(!e.state().isSaved);
+        QVERIFY(!e.state().saveCompleted);
+        QCOMPARE(e.state().filePath, path);
+        QCOMPARE(readBytes(path), QByteArray("on disk"));
+        QVERIFY(e.platform.callsOf(QStringLiteral("openDialog")).isEmpty());
+        QVERIFY(e.form.isVisible());
+    }
+
+    void failedSaveOnRealFileSystem() {
+        // A folder that vanished under a bound document: a real write failure.
+        Editor e;
+        QVERIFY(QDir(dir->path()).mkpath(QStringLiteral("gone")));
+        const QString path = dir->filePath(QStringLiteral("gone/Lost.java"));
+        QVERIFY(writeBytes(path, "x"));
+        e.platform.openAnswers.push_back(FakePlatform::choose(path));
+        e.form.open();
+        e.type("y");
+        QDir::setCurrent(dir->path());
+        QVERIFY(QDir(dir->filePath(QStringLiteral("gone"))).removeRecursively());
+        e.form.saveim();
+        const auto messages = e.platform.callsOf(QStringLiteral("messageBox"));
+        QCOMPARE(messages.size(), 1);
+        QCOMPARE(messages.first().title, QStringLiteral("Can't save"));
+        QVERIFY(messages.first().text.startsWith(path + QStringLiteral(" could not be written\r")));
+        QVERIFY(!e.state().isSaved);
+        QVERIFY(!e.state().saveCompleted);
+
+        // Save As onto a path that is a folder fails the same way, and binds nothing.
+        const QString folder = dir->filePath(QStringLiteral("AFolder.java"));
+        QVERIFY(QDir(dir->path()).mkpath(QStringLiteral("AFolder.java")));
+        e.platform.saveAnswers.push_back(FakePlatform::choose(folder));
+        e.platform.messageAnswers.push_back(MsgAnswer::Yes);
+        e.form.save();
+        QCOMPARE(e.platform.callsOf(QStringLiteral("messageBox")).last().title,
+                 QStringLiteral("Can't save"));
+        QCOMPARE(e.state().filePath, path);
+        QVERIFY(!e.state().saveCompleted);
+    }
+
+    void failedOpenChangesNothing_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("vanished file")
+            << QStringLiteral("Missing.java") << QStringLiteral("missing");
+        QTest::newRow("a folder") << QStringLiteral("Folder.java") << QStringLiteral("folder");
+        QTest::newRow("read error") << QStringLiteral("Bad.java") << QStringLiteral("injected");
+    }
+    void failedOpenChangesNothing() {
+        QFETCH(QString, name);
+        QFETCH(QString, kind);
+        Editor e;
+        const QString bound = dir->filePath(QStringLiteral("Bound.java"));
+        QVERIFY(writeBytes(bound, "bound"));
+        e.platform.openAnswers.push_back(FakePlatform::choose(bound));
+        e.form.open();
+        e.type(" edit");
+        e.state().indentLevel = 2;
+        e.state().lastKeyCode = 13;
+        const QString target = dir->filePath(name);
+        if (kind == QLatin1String("folder"))
+            QVERIFY(QDir(dir->path()).mkpath(name));
+        if (kind == QLatin1String("injected")) {
+            QVERIFY(writeBytes(target, "content"));
+            e.platform.failRead.insert(target, QStringLiteral("Input/output error"));
+        }
+        e.platform.messageAnswers.push_back(MsgAnswer::No);
+        e.platform.openAnswers.push_back(FakePlatform::choose(target));
+        e.form.open();
+
+        const auto messages = e.platform.callsOf(QStringLiteral("messageBox"));
+        QCOMPARE(messages.size(), 2);
+        QCOMPARE(messages.last().title, QStringLiteral("Can't open"));
+        QVERIFY(messages.last().text.startsWith(target + QStringLiteral(" could not be read\r")));
+        QCOMPARE(messages.last().style, 64);
+        QCOMPARE(e.text().bytes(), QByteArray("bound edit"));
+        QCOMPARE(e.form.windowTitle(), QStringLiteral("Bound.java - Tarnwick"));
+        QCOMPARE(e.state().filePath, bound);
+        QCOMPARE(e.state().fileTitle, QStringLiteral("Bound.java"));
+        QVERIFY(!e.state().isSaved);
+        QCOMPARE(e.state().indentLevel, 2);
+        QCOMPARE(e.state().lastKeyCode, 13);
+        // Nothing was created in place of a missing file.
+        if (kind == QLatin1String("missing"))
+            QVERIFY(!QFileInfo::exists(target));
+    }
+
+    void everyChangeMarksUnsaved() {
+        Editor e;
+        QVERIFY(e.state().isSaved);
+        e.text().appendBytes("a");
+        QVERIFY(!e.state().isSaved);
+        e.form.new_();
+        QVERIFY(e.platform.callsOf(QStringLiteral("messageBox")).size() == 1);
+        e.state().isSaved = true;
+        e.text().setSelection(0, 0, 0, 0);
+        QVERIFY(e.state().isSaved); // moving the selection is no change
+    }
+
+    void enterUsesTheFilesLineBreak_data() {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QByteArray>("lineBreak");
+        QTest::newRow("CRLF file") << QByteArray("a\r\nb\nc") << QByteArray("\r\n");
+        QTest::newRow("CR file") << QByteArray("a\rb\r\n") << QByteArray("\r");
+        QTest::newRow("LF file") << QByteArray("a\nb\r\n") << QByteArray("\n");
+        QTest::newRow("no line break") << QByteArray("abc") << QByteArray("\n");
+    }
+    void enterUsesTheFilesLineBreak() {
+        QFETCH(QByteArray, content);
+        QFETCH(QByteArray, lineBreak);
+        Editor e;
+        const QString path = dir->filePath(QStringLiteral("Breaks.java"));
+        QVERIFY(writeBytes(path, content));
+        e.platform.openAnswers.push_back(FakePlatform::choose(path));
+        e.form.open();
+        e.text().SendScintilla(QsciScintillaBase::SCI_DOCUMENTEND);
+        e.text().SendScintilla(QsciScintillaBase::SCI_NEWLINE);
+        QCOMPARE(e.text().bytes(), content + lineBreak);
+        // New returns to LF.
+        e.platform.messageAnswers.push_back(MsgAnswer::No);
+        e.form.new_();
+        e.text().SendScintilla(QsciScintillaBase::SCI_NEWLINE);
+        QCOMPARE(e.text().bytes(), QByteArray("\n"));
+    }
+
+private:
+    std::unique_ptr<QTemporaryDir> dir;
+};
+
+QTEST_MAIN(TestDocument)
+#include "tst_document.moc"
