@@ -1,10 +1,21 @@
 // Help, About.
+#include "about/frmAbout.h"
 #include "app/Form1.h"
+#include "platform/PlatformServices.h"
 
 namespace tarnwick {
 
-void Form1::About() {}
+void Form1::About() {
+    // One box at a time: a second About only brings the open one forward.
+    // The box deletes itself when closed, which clears about_.
+    if (!about_)
+        about_ = new frmAbout(this);
+    platform_.showWindow(about_);
+}
 
-void Form1::closeAboutStep() {}
+void Form1::closeAboutStep() {
+    if (about_)
+        platform_.closeWindow(about_);
+}
 
 } // namespace tarnwick

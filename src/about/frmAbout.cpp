@@ -1,0 +1,111 @@
+#include "about/frmAbout.h"
+
+#include "about/AboutTexts.h"
+#include "about/ApplicationIcon.h"
+#include "platform/FontMapping.h"
+
+#include <QLabel>
+#include <QPushButton>
+
+namespace tarnwick {
+
+namespace {
+
+// The layout is measured in twips, 15 to a pixel.
+constexpr int px(int twips) {
+    return (twips + 7) / 15;
+}
+
+constexpr QRect twipRect(int left, int top, int width, int height) {
+    return QRect(px(left), px(top), px(width), px(height));
+}
+
+QLabel* makeLabel(QWidget* parent, const char* name, const QString& text, const QRect& place,
+                  bool blackText) {
+    auto* label = new QLabel(text, parent);
+    label->setObjectName(QLatin1String(name));
+    label->setGeometry(place);
+    label->setWordWrap(true);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    if (blackText) {
+        QPalette palette = label->palette();
+        palette.setColor(QPalette::WindowText, Qt::black);
+        label->setPalette(palette);
+    }
+    return label;
+}
+
+// One line of the etched rule: a strip of solid colour.
+QWidget* makeLine(QWidget* parent, int index, const QRect& place, const QColor& colour) {
+    auto* line = new QWidget(parent);
+    line->setObjectName(QStringLiteral("Line1"));
+    line->setProperty("index", index);
+    line->setGeometry(place);
+    line->setAutoFillBackground(true);
+    QPalette palette = line->palette();
+    palette.setColor(QPalette::Window, colour);
+    line->setPalette(palette);
+    return line;
+}
+
+} // namespace
+
+frmAbout::frmAbout(QWidget* owner)
+    // A dialog frame owned by the main window: it stays above it and gets no
+    // taskbar button of its own; only a close box in its title bar.
+    : QDialog(owner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                         Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint) {
+    setObjectName(QStringLiteral("frmAbout"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    setFixedSize(px(5730), px(3555));
+    // The boxes below were sized for an 8-point sans-serif face; a larger
+    // desktop default would cut the wrapped texts off at their bottoms.
+    QFont face(installedFamilyFor(QStringLiteral("MS Sans Serif")));
+    face.setPointSize(8);
+    setFont(face);
+    createControls();
+    arrangeTabOrder();
+
+    setWindowTitle(abouttexts::title);
+    lblVersion_->setText(abouttexts::buildVersionLine());
+}
+
+void frmAbout::createControls() {
+    picIcon_ = new QLabel(this);
+    picIcon_->setObjectName(QStringLiteral("picIcon"));
+    picIcon_->setGeometry(twipRect(240, 240, 540, 540));
+    picIcon_->setAlignment(Qt::AlignCenter);
+    picIcon_->setPixmap(applicationPixmap());
+
+    lblTitle_ =
+        makeLabel(this, "lblTitle", abouttexts::product, twipRect(1050, 240, 3885, 480), true);
+    lblVersion_ = makeLabel(this, "lblVersion", QString(), twipRect(1050, 780, 3885, 225), false);
+    lblDescription_ = makeLabel(this, "lblDescription", abouttexts::description,
+                                twipRect(1080, 1200, 3885, 1170), true);
+    // The etched rule: grey above, white one pixel below it.
+    makeLine(this, 1, QRect(QPoint(px(90), px(2445)), QPoint(px(5654) - 1, px(2445))),
+             QColor(128, 128, 128));
+    makeLine(this, 0, QRect(QPoint(px(105), px(2460)), QPoint(px(5654) - 1, px(2460) + 1)),
+             QColor(255, 255, 255));
+    lblDisclaimer_ = makeLabel(this, "lblDisclaimer", abouttexts::disclaimer,
+                               twipRect(255, 2625, 3870, 705), true);
+
+    cmdOK_ = new QPushButton(abouttexts::ok, this);
+    cmdOK_->setObjectName(QStringLiteral("cmdOK"));
+    cmdOK_->setGeometry(twipRect(4245, 2760, 1260, 345));
+    // Default and cancel button at once: QDialog presses the default button
+    // on Enter and rejects on Esc, and both end in closing the box.
+    cmdOK_->setDefault(true);
+    connect(cmdOK_, &QPushButton::clicked, this, &QDialog::close);
+}
+
+void frmAbout::arrangeTabOrder() {
+    QWidget::setTabOrder(cmdOK_, picIcon_);
+    QWidget::setTabOrder(picIcon_, lblDescription_);
+    QWidget::setTabOrder(lblDescription_, lblDisclaimer_);
+    QWidget::setTabOrder(lblDisclaimer_, lblTitle_);
+    QWidget::setTabOrder(lblTitle_, lblVersion_);
+    cmdOK_->setFocus();
+}
+
+} // namespace tarnwick
