@@ -1,16 +1,42 @@
 // The Run menu, the Conditions notice and the launch-script clean-up.
 #include "app/Form1.h"
 
+#include "runner/RunCommands.h"
+
 namespace tarnwick {
 
-void Form1::compile() {}
-void Form1::exec() {}
-void Form1::comlne() {}
-void Form1::compro() {}
-void Form1::ncomp() {}
-void Form1::nexec() {}
-void Form1::Condi() {}
+void Form1::compile() {
+    runner::compile(state_, platform_);
+}
 
-void Form1::removeLaunchScriptsStep() {}
+void Form1::exec() {
+    runner::exec(state_, platform_);
+}
+
+void Form1::comlne() {
+    runner::comlne(platform_);
+}
+
+void Form1::compro() {
+    runner::compro(platform_);
+}
+
+void Form1::ncomp() {
+    runner::ncomp(state_, platform_);
+}
+
+void Form1::nexec() {
+    runner::nexec(state_, platform_);
+}
+
+void Form1::Condi() {
+    runner::Condi(platform_);
+}
+
+void Form1::removeLaunchScriptsStep() {
+    // A script that cannot be removed must not keep the window open, and
+    // there is nobody left to tell about it.
+    runner::removeLaunchScripts(platform_);
+}
 
 } // namespace tarnwick

@@ -1,0 +1,144 @@
+#include "runner/RunCommands.h"
+
+#include "runner/LaunchScript.h"
+#include "runner/RunnerTexts.h"
+
+namespace tarnwick::runner {
+
+namespace {
+
+using namespace runnertexts;
+
+void tell(PlatformServices& platform, const QString& text, const QString& title) {
+    platform.messageBox(text, MsgStyle::Information, title);
+}
+
+// The first half of writing a script: afterwards the old script is gone and
+// an empty one stands in its place. The script is opened once before it is
+// deleted so that the delete always finds a file, also on the first run.
+bool prepareScript(PlatformServices& platform, const QString& fileName, const QString& title) {
+    QString error;
+    if (!platform.touchFile(fileName, &error)) {
+        tell(platform, cantCreateText(fileName, error), title);
+        return false;
+    }
+    if (!platform.deleteFile(fileName, &error)) {
+        tell(platform, cantDeleteText(fileName, error), title);
+        return false;
+    }
+    if (!platform.touchFile(fileName, &error)) {
+        tell(platform, cantCreateText(fileName, error), title);
+        return false;
+    }
+    return true;
+}
+
+bool start(PlatformServices& platform, const QString& commandLine, const QString& title) {
+    QString error;
+    if (!platform.startProcess(commandLine, &error)) {
+        tell(platform, cantStartText(commandLine, error), title);
+        return false;
+    }
+    return true;
+}
+
+// The second half: the four lines into the empty script, then start it.
+bool finishScript(PlatformServices& platform, const QString& fileName, const QString& commandLine,
+                  const QString& title) {
+    const QByteArray bytes = launchScriptBytes(commandLine);
+    QString error;
+    if (!platform.writeFile(fileName, bytes.constData(), bytes.size(), &error)) {
+        tell(platform, cantWriteText(fileName, error), title);
+        return false;
+    }
+    return start(platform, fileName, title);
+}
+
+bool titled(const EditorState& state, PlatformServices& platform, const QString& title) {
+    if (state.fileTitle.isEmpty()) {
+        tell(platform, notSavedText, title);
+        return false;
+    }
+    return true;
+}
+
+// The class name of an untitled-checked document, or none after telling
+// the user why it cannot be formed.
+std::optional<QString> className(const EditorState& state, PlatformServices& platform) {
+    std::optional<QString> name = classNameFor(state.fileTitle);
+    if (!name)
+        tell(platform, noClassNameText(state.fileTitle), cantExecuteTitle);
+    return name;
+}
+
+// Compile and Execute put the title into a line that a shell reads.
+bool safe(const EditorState& state, PlatformServices& platform, const QString& title) {
+    if (isSafeInCommandLine(state.fileTitle))
+        return true;
+    tell(platform, unsafeNameText(state.fileTitle), title);
+    return false;
+}
+
+} // namespace
+
+bool writeLaunchScript(PlatformServices& platform, const QString& fileName,
+                       const QString& commandLine, const QString& failureTitle) {
+    return prepareScript(platform, fileName, failureTitle) &&
+           finishScript(platform, fileName, commandLine, failureTitle);
+}
+
+void compile(const EditorState& state, PlatformServices& platform) {
+    if (!titled(state, platform, cantCompileTitle) || !safe(state, platform, cantCompileTitle))
+        return;
+    writeLaunchScript(platform, compileScript, compileCommandLine(state.fileTitle),
+                      cantCompileTitle);
+}
+
+void exec(const EditorState& state, PlatformServices& platform) {
+    if (!titled(state, platform, cantExecuteTitle) || !safe(state, platform, cantExecuteTitle))
+        return;
+    if (const std::optional<QString> name = className(state, platform))
+        writeLaunchScript(platform, executeScript, executeCommandLine(*name), cantExecuteTitle);
+}
+
+void comlne(PlatformServices& platform) {
+    // The question comes after the old script is gone, so an answer can
+    // never run what an earlier command left in it.
+    if (!prepareScript(platform, compileScript, cantRunTitle))
+        return;
+    const QString answer = platform.inputBox(commandLinePrompt, commandLineTitle);
+    finishScript(platform, compileScript, answer, cantRunTitle);
+}
+
+void compro(PlatformServices& platform) {
+    start(platform, commandPrompt, cantRunTitle);
+}
+
+void ncomp(const EditorState& state, PlatformServices& platform) {
+    if (!titled(state, platform, cantCompileTitle))
+        return;
+    start(platform, compileCommandLine(state.fileTitle), cantCompileTitle);
+}
+
+void nexec(const EditorState& state, PlatformServices& platform) {
+    if (!titled(state, platform, cantExecuteTitle))
+        return;
+    if (const std::optional<QString> name = className(state, platform))
+        start(platform, executeCommandLine(*name), cantExecuteTitle);
+}
+
+void Condi(PlatformServices& platform) {
+    tell(platform, conditionsText, conditionsTitle);
+}
+
+bool removeLaunchScripts(PlatformServices& platform) {
+    // Every step runs even after a failure: whatever can be removed is.
+    bool ok = true;
+    ok = platform.touchFile(compileScript, nullptr) && ok;
+    ok = platform.touchFile(executeScript, nullptr) && ok;
+    ok = platform.deleteFile(compileScript, nullptr) && ok;
+    ok = platform.deleteFile(executeScript, nullptr) && ok;
+    return ok;
+}
+
+} // namespace tarnwick::runner
