@@ -1,0 +1,327 @@
+// The main window: start-up state, menu bar, accelerators, resizing, closing.
+#include "app/ClientFit.h"
+#include "app/Form1.h"
+#include "app/Text1.h"
+#include "platform/FontMapping.h"
+#include "support/FakePlatform.h"
+#include "support/TestFiles.h"
+
+#include <QAction>
+#include <QClipboard>
+#include <QMenu>
+#include <QMenuBar>
+#include <QScrollBar>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace tarnwick;
+using namespace tarnwick::test;
+
+namespace {
+
+struct Editor {
+    FakePlatform platform;
+    FontSettings fonts;
+    Form1 form{platform, fonts};
+    Text1& text() { return *form.text1(); }
+
+    bool showActive() {
+        form.show();
+        QApplication::setActiveWindow(&form);
+        form.text1()->setFocus();
+        return QTest::qWaitForWindowActive(&form);
+    }
+};
+
+} // namespace
+
+class TestMainWindow : public QObject {
+    Q_OBJECT
+
+private slots:
+    void startsWithInitialState() {
+        Editor e;
+        const FontSettings fresh;
+        QCOMPARE(fresh.fontIndex, 9);
+        QCOMPARE(fresh.sizeIndex, 1);
+        QCOMPARE(fresh.bold + fresh.italic + fresh.underline + fresh.strikeout, 0);
+
+        const EditorState& s = e.form.state();
+        QVERIFY(s.isSaved);
+        QVERIFY(s.filePath.isEmpty() && s.fileTitle.isEmpty() && s.clipText.isEmpty());
+        QVERIFY(!s.saveCompleted);
+        QCOMPARE(s.indentLevel, 0);
+        QCOMPARE(s.lastKeyCode, 0);
+
+        QCOMPARE(e.form.windowTitle(), QStringLiteral("Untitled - Tarnwick"));
+        e.form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&e.form));
+        QCOMPARE(e.form.centralWidget()->size(), QSize(538, 351));
+        QCOMPARE(e.text().size(), QSize(538, 351));
+        QCOMPARE(e.text().pos(), QPoint(0, 0));
+
+        QVERIFY(!e.text().isUtf8());
+        QCOMPARE(e.text().fontFamily(), installedFamilyFor(QStringLiteral("MS Sans Serif")));
+        QVERIFY(!e.text().fontFamily().isEmpty());
+        QCOMPARE(e.text().fontPointSize(), 9.75);
+        QCOMPARE(e.text().SendScintilla(QsciScintillaBase::SCI_STYLEGETSIZEFRACTIONAL, 0), 975L);
+        QVERIFY(!e.text().isBold() && !e.text().isItalic() && !e.text().isUnderline());
+        QCOMPARE(e.text().backgroundColour(), qRgb(255, 255, 255));
+        QVERIFY(!e.text().foregroundColour().has_value());
+        QVERIFY(e.text().verticalScrollBar()->isVisible());
+        QVERIFY(e.text().horizontalScrollBar()->isVisible());
+        for (int margin = 0; margin < 5; ++margin)
+            QCOMPARE(e.text().marginWidth(margin), 0);
+        QVERIFY(!e.text().autoIndent());
+    }
+
+    void menuBarMatchesTable_data() {
+        QTest::addColumn<QString>("menu");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<QKeySequence>("shortcut");
+        const QKeySequence none;
+        QTest::newRow("new") << "File"
+                             << "new"
+                             << "New" << QKeySequence(Qt::CTRL | Qt::Key_N);
+        QTest::newRow("open") << "File"
+                              << "open"
+                              << "Open" << QKeySequence(Qt::CTRL | Qt::Key_O);
+        QTest::newRow("saveim") << "File"
+                                << "saveim"
+                                << "Save" << QKeySequence(Qt::CTRL | Qt::Key_S);
+        QTest::newRow("save") << "File"
+                              << "save"
+                              << "Save As" << none;
+        QTest::newRow("exit") << "File"
+                              << "exit"
+                              << "Exit" << QKeySequence(Qt::CTRL | Qt::Key_X);
+        QTest::newRow("edcut") << "Edit"
+                               << "edcut"
+                               << "Cut" << QKeySequence(Qt::SHIFT | Qt::Key_Delete);
+        QTest::newRow("edcopy") << "Edit"
+                                << "edcopy"
+                                << "Copy" << QKeySequence(Qt::CTRL | Qt::Key_Insert);
+        QTest::newRow("edpaste") << "Edit"
+                                 << "edpaste"
+                                 << "Paste" << QKeySequence(Qt::SHIFT | Qt::Key_Insert);
+        QTest::newRow("eddel") << "Edit"
+                               << "eddel"
+                               << "Delete" << none;
+        QTest::newRow("font") << ""
+                              << "font"
+                              << "Font...." << none;
+        QTest::newRow("compile") << "Run"
+                                 << "compile"
+                                 << "Compile" << QKeySequence(Qt::Key_F9);
+        QTest::newRow("exec") << "Run"
+                              << "exec"
+                              << "Execute" << QKeySequence(Qt::CTRL | Qt::Key_F9);
+        QTest::newRow("comlne") << "Run"
+                                << "comlne"
+                                << "Command Line" << QKeySequence(Qt::Key_F5);
+        QTest::newRow("compro") << "Run"
+                                << "compro"
+                                << "Command Prompt" << QKeySequence(Qt::Key_F7);
+        QTest::newRow("ncomp") << "Run"
+                               << "ncomp"
+                               << "Normal Compile" << QKeySequence(Qt::CTRL | Qt::Key_F5);
+        QTest::newRow("nexec") << "Run"
+                               << "nexec"
+                               << "Normal Execute" << QKeySequence(Qt::CTRL | Qt::Key_F7);
+        QTest::newRow("About") << "Help"
+                               << "About"
+                               << "About" << none;
+        QTest::newRow("Condi") << "Help"
+                               << "Condi"
+                               << "Conditions" << none;
+    }
+    void menuBarMatchesTable() {
+        QFETCH(QString, menu);
+        QFETCH(QString, name);
+        QFETCH(QString, caption);
+        QFETCH(QKeySequence, shortcut);
+        Editor e;
+        QAction* action = e.form.action(name);
+        QVERIFY(action);
+        QCOMPARE(action->text(), caption);
+        QCOMPARE(action->shortcut(), shortcut);
+        QVERIFY(action->isEnabled() && action->isVisible());
+
+        // Where it sits: in its menu on the bar, or on the bar itself.
+        QAction* holder = nullptr;
+        for (QAction* top : e.form.menuBar()->actions()) {
+            if (menu.isEmpty() && top == action)
+                holder = top;
+            if (!menu.isEmpty() && top->menu() && top->text() == menu &&
+                top->menu()->actions().contains(action))
+                holder = top;
+        }
+        QVERIFY2(holder, "not found in its place on the menu bar");
+    }
+
+    void menusInOrder() {
+        Editor e;
+        QStringList bar;
+        for (QAction* top : e.form.menuBar()->actions())
+            bar << top->text();
+        QCOMPARE(bar, (QStringList{"File", "Edit", "Font....", "Run", "Help"}));
+        QStringList run;
+        for (QAction* item : e.form.menuBar()->actions().at(3)->menu()->actions())
+            run << item->text();
+        QCOMPARE(run, (QStringList{"Compile", "Execute", "Command Line", "Command Prompt",
+                                   "Normal Compile", "Normal Execute"}));
+    }
+
+    // The component claims these keys for its own clipboard; with the text
+    // area focused they must still reach the menu.
+    void acceleratorsReachMenuFromText1_data() {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("modifiers");
+        QTest::addColumn<QString>("name");
+        QTest::newRow("Shift+Del") << int(Qt::Key_Delete) << int(Qt::ShiftModifier) << "edcut";
+        QTest::newRow("Ctrl+Ins") << int(Qt::Key_Insert) << int(Qt::ControlModifier) << "edcopy";
+        QTest::newRow("Shift+Ins") << int(Qt::Key_Insert) << int(Qt::ShiftModifier) << "edpaste";
+        QTest::newRow("Ctrl+N") << int(Qt::Key_N) << int(Qt::ControlModifier) << "new";
+        QTest::newRow("Ctrl+O") << int(Qt::Key_O) << int(Qt::ControlModifier) << "open";
+        QTest::newRow("Ctrl+S") << int(Qt::Key_S) << int(Qt::ControlModifier) << "saveim";
+        QTest::newRow("F9") << int(Qt::Key_F9) << int(Qt::NoModifier) << "compile";
+        QTest::newRow("Ctrl+F9") << int(Qt::Key_F9) << int(Qt::ControlModifier) << "exec";
+        QTest::newRow("F5") << int(Qt::Key_F5) << int(Qt::NoModifier) << "comlne";
+        QTest::newRow("F7") << int(Qt::Key_F7) << int(Qt::NoModifier) << "compro";
+        QTest::newRow("Ctrl+F5") << int(Qt::Key_F5) << int(Qt::ControlModifier) << "ncomp";
+        QTest::newRow("Ctrl+F7") << int(Qt::Key_F7) << int(Qt::ControlModifier) << "nexec";
+    }
+    void acceleratorsReachMenuFromText1() {
+        QFETCH(int, key);
+        QFETCH(int, modifiers);
+        QFETCH(QString, name);
+        Editor e;
+        QVERIFY(e.showActive());
+        QVERIFY(e.text().hasFocus());
+        e.text().appendBytes("selected text");
+        e.text().setSelection(0, 0, 0, 8);
+        e.form.state().isSaved = true;
+        // Whatever the commands do, no dialog may block: answer them all.
+        for (int i = 0; i < 4; ++i) {
+            e.platform.messageAnswers.push_back(MsgAnswer::Cancel);
+            e.platform.openAnswers.push_back(std::nullopt);
+            e.platform.saveAnswers.push_back(std::nullopt);
+            e.platform.inputAnswers.push_back(QString());
+        }
+        QGuiApplication::clipboard()->setText(QStringLiteral("outside"));
+        QSignalSpy fired(e.form.action(name), &QAction::triggered);
+        QTest::keyClick(&e.text(), Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+        QCOMPARE(fired.count(), 1);
+        // The component's own clipboard keys never ran.
+        QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("outside"));
+    }
+
+    void ctrlXExitsFromText1() {
+        Editor e;
+        QVERIFY(e.showActive());
+        e.text().appendBytes("some text");
+        e.text().selectAll();
+        e.form.state().isSaved = true;
+        QTest::keyClick(&e.text(), Qt::Key_X, Qt::ControlModifier);
+        QVERIFY(!e.form.isVisible());
+        QVERIFY(e.platform.callsOf(QStringLiteral("messageBox")).isEmpty());
+    }
+
+    // Closing with unsaved text asks first; Cancel, or a save that did not
+    // happen, keeps the window open.
+    void closeAsksAboutUnsavedText_data() {
+        QTest::addColumn<bool>("dirty");
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<bool>("saveSucceeds");
+        QTest::addColumn<bool>("closed");
+        QTest::newRow("saved: closes at once") << false << 0 << true << true;
+        QTest::newRow("Cancel keeps it open") << true << 2 << true << false;
+        QTest::newRow("No closes and discards") << true << 7 << true << true;
+        QTest::newRow("Yes saves and closes") << true << 6 << true << true;
+        QTest::newRow("Yes, save cancelled: stays") << true << 6 << false << false;
+    }
+    void closeAsksAboutUnsavedText() {
+        QFETCH(bool, dirty);
+        QFETCH(int, answer);
+        QFETCH(bool, saveSucceeds);
+        QFETCH(bool, closed);
+        QTemporaryDir dir;
+        Editor e;
+        e.form.show();
+        if (dirty)
+            e.text().appendBytes("unsaved");
+        if (answer)
+            e.platform.messageAnswers.push_back(MsgAnswer(answer));
+        const QString target = dir.filePath(QStringLiteral("Saved.java"));
+        e.platform.saveAnswers.push_back(saveSucceeds ? std::optional(FakePlatform::choose(target))
+                                                      : std::nullopt);
+        e.form.exit();
+
+        QCOMPARE(!e.form.isVisible(), closed);
+        const auto questions = e.platform.callsOf(QStringLiteral("messageBox"));
+        QCOMPARE(questions.size(), dirty ? 1 : 0);
+        if (dirty) {
+            QCOMPARE(questions.first().text, QStringLiteral("Do you want to save the changes"));
+            QCOMPARE(questions.first().title, QStringLiteral("File not saved"));
+            QCOMPARE(questions.first().style, 3);
+        }
+        if (answer == 6 && saveSucceeds)
+            QCOMPARE(readBytes(target), QByteArray("unsaved"));
+        if (!closed)
+            QCOMPARE(e.text().bytes(), QByteArray("unsaved"));
+    }
+
+    void textAreaFollowsClientArea_data() {
+        QTest::addColumn<QSize>("client");
+        QTest::addColumn<QSize>("current");
+        QTest::addColumn<QSize>("expected");
+        QTest::newRow("grows") << QSize(800, 600) << QSize(538, 351) << QSize(800, 600);
+        QTest::newRow("shrinks") << QSize(100, 40) << QSize(538, 351) << QSize(100, 40);
+        QTest::newRow("no width left") << QSize(0, 300) << QSize(538, 351) << QSize(538, 351);
+        QTest::newRow("no height left") << QSize(300, 0) << QSize(538, 351) << QSize(538, 351);
+        QTest::newRow("one pixel each") << QSize(1, 1) << QSize(538, 351) << QSize(1, 1);
+    }
+    void textAreaFollowsClientArea() {
+        QFETCH(QSize, client);
+        QFETCH(QSize, current);
+        QFETCH(QSize, expected);
+        QCOMPARE(text1SizeFor(client, current), expected);
+    }
+
+    void resizingTheWindowResizesText1() {
+        Editor e;
+        e.form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&e.form));
+        e.form.resize(700, 500);
+        QTRY_COMPARE(e.text().size(), e.form.centralWidget()->size());
+        QCOMPARE(e.text().pos(), QPoint(0, 0));
+    }
+
+    void undoNeverCrossesOpenOrNew() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("Loaded.java"));
+        QVERIFY(writeBytes(path, "loaded"));
+        Editor e;
+        e.text().appendBytes("typed before");
+        e.platform.messageAnswers.push_back(MsgAnswer::No);
+        e.platform.openAnswers.push_back(FakePlatform::choose(path));
+        e.form.open();
+        e.text().undo();
+        QCOMPARE(e.text().bytes(), QByteArray("loaded"));
+        // Edits after loading are undoable again.
+        e.text().appendBytes("+");
+        QVERIFY(e.text().isUndoAvailable());
+        e.text().undo();
+        QCOMPARE(e.text().bytes(), QByteArray("loaded"));
+        e.text().appendBytes("+");
+        e.platform.messageAnswers.push_back(MsgAnswer::No);
+        e.form.new_();
+        e.text().undo();
+        QCOMPARE(e.text().bytes(), QByteArray());
+    }
+};
+
+QTEST_MAIN(TestMainWindow)
+#include "tst_mainwindow.moc"
