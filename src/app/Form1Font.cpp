@@ -1,10 +1,34 @@
 // "Font....": the font and colour dialog.
 #include "app/Form1.h"
 
+#include "fontdialog/FontDialogMemory.h"
+#include "fontdialog/Form2.h"
+#include "platform/PlatformServices.h"
+
 namespace tarnwick {
 
-void Form1::font() {}
+void Form1::font() {
+    // An open dialog is only brought forward: running its opening steps
+    // again would undo nothing visible but re-ask about a missing font.
+    // A closed one may still await deletion; it no longer counts as open.
+    if (auto* open = qobject_cast<Form2*>(form2_.data()); open && !open->hasClosed()) {
+        platform_.showWindow(open);
+        return;
+    }
+    // The dialog's memory lives with this window, across the dialog's openings.
+    auto* holder = findChild<FontDialogMemoryHolder*>(QString(), Qt::FindDirectChildrenOnly);
+    if (!holder)
+        holder = new FontDialogMemoryHolder(this);
+    // A child window, so it can never outlive the main window.
+    auto* dialog = new Form2(*text1_, platform_, fontSettings_, holder->memory, this);
+    form2_ = dialog;
+    platform_.showWindow(dialog);
+}
 
-void Form1::closeFontDialogStep() {}
+void Form1::closeFontDialogStep() {
+    // Closing runs the dialog's closing steps, which store its choices.
+    if (auto* open = qobject_cast<Form2*>(form2_.data()); open && !open->hasClosed())
+        platform_.closeWindow(open);
+}
 
 } // namespace tarnwick
