@@ -90,8 +90,8 @@ def draw():
         for x in range(SIZE):
             if ((x + 0.5 - cx) / rx) ** 2 + ((y + 0.5 - cy) / ry) ** 2 <= 1.0:
                 put(x, y, "t")
-    for x, y in ((15, 23), (16, 22), (17, 23), (18, 22), (19, 23), (20, 22), (21, 23)):
-        put(x, y, "c")
+    for x in range(15, 23):
+        put(x, 22 if (x - 15) % 4 in (1, 2) else 23, "c")
     return grid
 
 
