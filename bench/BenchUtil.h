@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QFile>
+#include <QString>
+
+#include <ctime>
+
+namespace tarnwick::bench {
+
+inline qint64 monotonicNs() {
+    timespec ts{};
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+    return qint64(ts.tv_sec) * 1000000000LL + ts.tv_nsec;
+}
+
+// A field of /proc/self/status in kB ("VmRSS", "VmHWM").
+inline qint64 statusKb(const char* field) {
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    const QByteArray key = QByteArray(field) + ':';
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith(key))
+            return line.mid(key.size()).trimmed().split(' ').first().toLongLong();
+    }
+    return -1;
+}
+
+// Resets the peak resident size, so VmHWM afterwards is the peak of what follows.
+inline void resetPeak() {
+    QFile refs(QStringLiteral("/proc/self/clear_refs"));
+    if (refs.open(QIODevice::WriteOnly))
+        refs.write("5");
+}
+
+} // namespace tarnwick::bench
