@@ -27,6 +27,7 @@ private slots:
     void versionLine();
     void openingShowsTitleAndVersion();
     void frameIsFixedDialogOwnedByMainWindow();
+    void tabOrderStartsAtOk();
     void controlsSitAtTheirPlaces_data();
     void controlsSitAtTheirPlaces();
     void labelTextsFitTheirBoxes();
@@ -114,6 +115,19 @@ void TestAbout::frameIsFixedDialogOwnedByMainWindow() {
     QCOMPARE(box->maximumSize(), QSize(382, 237));
     QCOMPARE(box->size(), QSize(382, 237));
     QVERIFY(!box->isModal());
+}
+
+void TestAbout::tabOrderStartsAtOk() {
+    frmAbout* box = openBox();
+    auto* cmdOK = box->findChild<QPushButton*>(QStringLiteral("cmdOK"));
+    QCOMPARE(box->focusWidget(), cmdOK);
+    QVERIFY(cmdOK->isDefault());
+    QStringList order;
+    QWidget* next = cmdOK;
+    for (int i = 0; i < 6; ++i, next = next->nextInFocusChain())
+        order.append(next->objectName());
+    QCOMPARE(order, QStringList({"cmdOK", "picIcon", "lblDescription", "lblDisclaimer", "lblTitle",
+                                 "lblVersion"}));
 }
 
 void TestAbout::controlsSitAtTheirPlaces_data() {

@@ -64,32 +64,15 @@ frmAbout::frmAbout(QWidget* owner)
     face.setPointSize(8);
     setFont(face);
     createControls();
-    arrangeTabOrder();
+    cmdOK_->setFocus();
 
     setWindowTitle(abouttexts::title);
     lblVersion_->setText(abouttexts::buildVersionLine());
 }
 
 void frmAbout::createControls() {
-    picIcon_ = new QLabel(this);
-    picIcon_->setObjectName(QStringLiteral("picIcon"));
-    picIcon_->setGeometry(twipRect(240, 240, 540, 540));
-    picIcon_->setAlignment(Qt::AlignCenter);
-    picIcon_->setPixmap(applicationPixmap());
-
-    lblTitle_ =
-        makeLabel(this, "lblTitle", abouttexts::product, twipRect(1050, 240, 3885, 480), true);
-    lblVersion_ = makeLabel(this, "lblVersion", QString(), twipRect(1050, 780, 3885, 225), false);
-    lblDescription_ = makeLabel(this, "lblDescription", abouttexts::description,
-                                twipRect(1080, 1200, 3885, 1170), true);
-    // The etched rule: grey above, white one pixel below it.
-    makeLine(this, 1, QRect(QPoint(px(90), px(2445)), QPoint(px(5654) - 1, px(2445))),
-             QColor(128, 128, 128));
-    makeLine(this, 0, QRect(QPoint(px(105), px(2460)), QPoint(px(5654) - 1, px(2460) + 1)),
-             QColor(255, 255, 255));
-    lblDisclaimer_ = makeLabel(this, "lblDisclaimer", abouttexts::disclaimer,
-                               twipRect(255, 2625, 3870, 705), true);
-
+    // Created in keyboard order, which is the order of the focus chain. Only
+    // the button takes the focus; labels and the picture are passed over.
     cmdOK_ = new QPushButton(abouttexts::ok, this);
     cmdOK_->setObjectName(QStringLiteral("cmdOK"));
     cmdOK_->setGeometry(twipRect(4245, 2760, 1260, 345));
@@ -97,15 +80,24 @@ void frmAbout::createControls() {
     // on Enter and rejects on Esc, and both end in closing the box.
     cmdOK_->setDefault(true);
     connect(cmdOK_, &QPushButton::clicked, this, &QDialog::close);
-}
 
-void frmAbout::arrangeTabOrder() {
-    QWidget::setTabOrder(cmdOK_, picIcon_);
-    QWidget::setTabOrder(picIcon_, lblDescription_);
-    QWidget::setTabOrder(lblDescription_, lblDisclaimer_);
-    QWidget::setTabOrder(lblDisclaimer_, lblTitle_);
-    QWidget::setTabOrder(lblTitle_, lblVersion_);
-    cmdOK_->setFocus();
+    auto* picIcon = new QLabel(this);
+    picIcon->setObjectName(QStringLiteral("picIcon"));
+    picIcon->setGeometry(twipRect(240, 240, 540, 540));
+    picIcon->setAlignment(Qt::AlignCenter);
+    picIcon->setPixmap(applicationPixmap());
+
+    makeLabel(this, "lblDescription", abouttexts::description, twipRect(1080, 1200, 3885, 1170),
+              true);
+    makeLabel(this, "lblDisclaimer", abouttexts::disclaimer, twipRect(255, 2625, 3870, 705), true);
+    makeLabel(this, "lblTitle", abouttexts::product, twipRect(1050, 240, 3885, 480), true);
+    lblVersion_ = makeLabel(this, "lblVersion", QString(), twipRect(1050, 780, 3885, 225), false);
+
+    // The etched rule: grey above, white one pixel below it.
+    makeLine(this, 1, QRect(QPoint(px(90), px(2445)), QPoint(px(5654) - 1, px(2445))),
+             QColor(128, 128, 128));
+    makeLine(this, 0, QRect(QPoint(px(105), px(2460)), QPoint(px(5654) - 1, px(2460) + 1)),
+             QColor(255, 255, 255));
 }
 
 } // namespace tarnwick

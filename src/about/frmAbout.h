@@ -18,13 +18,8 @@ public:
 
 private:
     void createControls();
-    void arrangeTabOrder();
 
-    QLabel* picIcon_ = nullptr;
-    QLabel* lblTitle_ = nullptr;
     QLabel* lblVersion_ = nullptr;
-    QLabel* lblDescription_ = nullptr;
-    QLabel* lblDisclaimer_ = nullptr;
     QPushButton* cmdOK_ = nullptr;
 };
 
