@@ -1,0 +1,153 @@
+// The desktop platform services: file access on the real file system and
+// message boxes as the user sees them.
+#include "platform/FileAccess.h"
+#include "platform/QtPlatform.h"
+#include "support/TestFiles.h"
+
+#include <QAbstractButton>
+#include <QDir>
+#include <QLabel>
+#include <QMessageBox>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+
+#include <csignal>
+#include <sys/resource.h>
+
+using namespace tarnwick;
+using namespace tarnwick::test;
+
+class TestPlatform : public QObject {
+    Q_OBJECT
+
+private slots:
+    void touchCreatesButNeverTruncates() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("t.bat"));
+        QString error;
+        QVERIFY(fileaccess::touchFile(path, &error));
+        QCOMPARE(readBytes(path), QByteArray());
+        QVERIFY(writeBytes(path, "keep"));
+        QVERIFY(fileaccess::touchFile(path, &error));
+        QCOMPARE(readBytes(path), QByteArray("keep"));
+        QVERIFY(!fileaccess::touchFile(dir.filePath(QStringLiteral("no/such/dir/x")), &error));
+        QVERIFY(!error.isEmpty());
+    }
+
+    void deleteFailsOnAbsentFile() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("gone.bat"));
+        QString error;
+        QVERIFY(!fileaccess::deleteFile(path, &error));
+        QCOMPARE(error, QStringLiteral("No such file"));
+        QVERIFY(writeBytes(path, "x"));
+        QVERIFY(fileaccess::deleteFile(path, &error));
+        QVERIFY(!QFileInfo::exists(path));
+    }
+
+    void lengthOfAbsentFileIsNegative() {
+        QTemporaryDir dir;
+        QCOMPARE(fileaccess::fileLength(dir.filePath(QStringLiteral("none"))), qint64(-1));
+        QVERIFY(writeBytes(dir.filePath(QStringLiteral("five")), "12345"));
+        QCOMPARE(fileaccess::fileLength(dir.filePath(QStringLiteral("five"))), qint64(5));
+    }
+
+    void readDeliversEveryByteInOrder() {
+        QTemporaryDir dir;
+        // Larger than one read chunk, so the pieces must join up exactly.
+        QByteArray content;
+        for (int i = 0; i < 9 * 1024 * 1024; ++i)
+            content.append(char(i * 7 % 256));
+        const QString path = dir.filePath(QStringLiteral("big"));
+        QVERIFY(writeBytes(path, content));
+        QByteArray got;
+        QString error;
+        QVERIFY(fileaccess::readFile(
+            path, [&](const char* d, qint64 n) { return got.append(d, n), true; }, &error));
+        QCOMPARE(got.size(), content.size());
+        QVERIFY(got == content);
+        // A sink that gives up ends the read as a failure.
+        QVERIFY(!fileaccess::readFile(
+            path, [](const char*, qint64) { return false; }, &error));
+    }
+
+    // A write that runs out of room (the file-size limit stands in for a full
+    // disk; it holds for every user) leaves the old file exactly as it was
+    // and no temporary file behind.
+    void failedWriteKeepsOldFile() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("Old.java"));
+        QVERIFY(writeBytes(path, "old content"));
+        std::signal(SIGXFSZ, SIG_IGN);
+        rlimit saved{};
+        getrlimit(RLIMIT_FSIZE, &saved);
+        rlimit small = saved;
+        small.rlim_cur = 4096;
+        QVERIFY(setrlimit(RLIMIT_FSIZE, &small) == 0);
+        const QByteArray big(64 * 1024, 'n');
+        QString error;
+        const bool written = fileaccess::writeFile(path, big.constData(), big.size(), &error);
+        setrlimit(RLIMIT_FSIZE, &saved);
+        QVERIFY(!written);
+        QVERIFY(!error.isEmpty());
+        QCOMPARE(readBytes(path), QByteArray("old content"));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("Old.java")});
+        // And with room enough the same call replaces it exactly.
+        QVERIFY(fileaccess::writeFile(path, big.constData(), big.size(), &error));
+        QCOMPARE(readBytes(path), big);
+    }
+
+    void messageBoxShowsStyleAndReturnsAnswer_data() {
+        QTest::addColumn<int>("style");
+        QTest::addColumn<QString>("press");
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<int>("buttons");
+        QTest::addColumn<bool>("informationIcon");
+        QTest::newRow("OK only") << 0 << "OK" << 1 << 1 << false;
+        QTest::newRow("information") << 64 << "OK" << 1 << 1 << true;
+        QTest::newRow("Yes/No: No") << 4 << "No" << 7 << 2 << false;
+        QTest::newRow("Yes/No/Cancel: Yes") << 3 << "Yes" << 6 << 3 << false;
+        QTest::newRow("Yes/No/Cancel: Cancel") << 3 << "Cancel" << 2 << 3 << false;
+    }
+    void messageBoxShowsStyleAndReturnsAnswer() {
+        QFETCH(int, style);
+        QFETCH(QString, press);
+        QFETCH(int, answer);
+        QFETCH(int, buttons);
+        QFETCH(bool, informationIcon);
+        QtPlatform platform;
+        QString shownText;
+        QString shownTitle;
+        int shownButtons = 0;
+        bool icon = false;
+        bool pressed = false;
+        // The box is modal: inspect and answer it from inside its own loop.
+        QTimer::singleShot(0, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box)
+                return;
+            shownText = box->text();
+            shownTitle = box->windowTitle();
+            shownButtons = box->buttons().size();
+            icon = box->icon() == QMessageBox::Information;
+            for (QAbstractButton* b : box->buttons()) {
+                if (b->text().remove(QLatin1Char('&')) == press) {
+                    b->click();
+                    pressed = true;
+                }
+            }
+        });
+        const MsgAnswer got = platform.messageBox(QStringLiteral("\rfirst\rsecond"),
+                                                  MsgStyle(style), QStringLiteral("Title"));
+        QVERIFY(pressed);
+        QCOMPARE(int(got), answer);
+        QCOMPARE(shownText, QStringLiteral("\nfirst\nsecond"));
+        QCOMPARE(shownTitle, QStringLiteral("Title"));
+        QCOMPARE(shownButtons, buttons);
+        QCOMPARE(icon, informationIcon);
+    }
+};
+
+QTEST_MAIN(TestPlatform)
+#include "tst_platform.moc"
