@@ -1,13 +1,146 @@
 #include "platform/ProcessStarter.h"
 
+#include "platform/CommandLineSplit.h"
+#include "platform/HelperLocation.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QProcess>
+#include <QStandardPaths>
+
+#include <pwd.h>
+#include <unistd.h>
+
 namespace tarnwick {
 
-// Placeholder until the console layer lands: report honestly that nothing
-// was started.
-bool startInTerminal(const QString&, QString* error) {
+namespace {
+
+const QString scriptRunner = QStringLiteral("tarnwick-batch");
+
+void setError(QString* error, const QString& text) {
     if (error)
-        *error = QStringLiteral("Starting programs is not available in this build");
-    return false;
+        *error = text;
+}
+
+// The shell named for this user in the password database, else /bin/sh.
+QString userLoginShell() {
+    if (const passwd* entry = getpwuid(getuid()); entry && entry->pw_shell && *entry->pw_shell)
+        return QString::fromLocal8Bit(entry->pw_shell);
+    return QStringLiteral("/bin/sh");
+}
+
+bool isRunnable(const QString& path) {
+    const QFileInfo info(path);
+    return info.isFile() && info.isExecutable();
+}
+
+// Finds a program as the started process will: names with a slash relative
+// to the working folder, bare names along the given PATH.
+QString findProgram(const QString& name, const QString& workingDirectory,
+                    const QProcessEnvironment& environment) {
+    if (name.contains(QLatin1Char('/'))) {
+        const QString path = QDir(workingDirectory).absoluteFilePath(name);
+        return isRunnable(path) ? path : QString();
+    }
+    const QStringList folders =
+        environment.value(QStringLiteral("PATH")).split(QLatin1Char(':'), Qt::SkipEmptyParts);
+    return QStandardPaths::findExecutable(name, folders);
+}
+
+bool endsWithBat(const QString& name) {
+    return name.endsWith(QStringLiteral(".bat"), Qt::CaseInsensitive);
+}
+
+} // namespace
+
+ConsoleSetup defaultConsoleSetup() {
+    ConsoleSetup setup;
+    setup.helperDirectory = helperDirectoryFor(QCoreApplication::applicationDirPath());
+    setup.workingDirectory = QDir::currentPath();
+    setup.environment = QProcessEnvironment::systemEnvironment();
+    setup.loginShell = userLoginShell();
+    return setup;
+}
+
+std::optional<ConsoleLaunch> planConsoleLaunch(const QString& commandLine,
+                                               const ConsoleSetup& setup, QString* error) {
+    ConsoleLaunch launch;
+    launch.workingDirectory = setup.workingDirectory;
+    launch.environment = setup.environment;
+    // Scripts call clearscr and keypress by bare name, so the helpers come
+    // before anything else of the same name.
+    const QString path = setup.environment.value(QStringLiteral("PATH"));
+    launch.environment.insert(QStringLiteral("PATH"),
+                              path.isEmpty() ? setup.helperDirectory
+                                             : setup.helperDirectory + QLatin1Char(':') + path);
+
+    QStringList command = splitCommandLine(commandLine);
+    if (command.isEmpty()) {
+        setError(error, QStringLiteral("The command line is empty"));
+        return std::nullopt;
+    }
+    const QString name = command.first();
+    if (endsWithBat(name)) {
+        const QString runner = QDir(setup.helperDirectory).filePath(scriptRunner);
+        if (!isRunnable(runner)) {
+            setError(error, QStringLiteral("The script runner %1 was not found").arg(runner));
+            return std::nullopt;
+        }
+        if (!QFileInfo(QDir(setup.workingDirectory).filePath(name)).isFile()) {
+            setError(error, QStringLiteral("There is no script %1 in %2")
+                                .arg(name, QDir::toNativeSeparators(setup.workingDirectory)));
+            return std::nullopt;
+        }
+        command.prepend(runner);
+    } else if (name.compare(QStringLiteral("command.com"), Qt::CaseInsensitive) == 0) {
+        command.first() = setup.loginShell;
+    } else if (findProgram(name, setup.workingDirectory, launch.environment).isEmpty()) {
+        // Checked here because the terminal would show the failure for an
+        // instant and close.
+        setError(error, QStringLiteral("No program named %1 was found").arg(name));
+        return std::nullopt;
+    }
+
+    const std::optional<TerminalInvocation> terminal =
+        terminalInvocation(command, setup.terminals, [&](const QString& terminalName) {
+            return findProgram(terminalName, setup.workingDirectory, launch.environment);
+        });
+    if (!terminal) {
+        setError(error, QStringLiteral("No terminal program was found (looked for %1)")
+                            .arg(terminalNames(setup.terminals)));
+        return std::nullopt;
+    }
+    launch.program = terminal->program;
+    launch.arguments = terminal->arguments;
+    return launch;
+}
+
+bool startInTerminal(const QString& commandLine, QString* error) {
+    return startInTerminal(commandLine, defaultConsoleSetup(), error);
+}
+
+bool startInTerminal(const QString& commandLine, const ConsoleSetup& setup, QString* error,
+                     qint64* pid) {
+    const std::optional<ConsoleLaunch> launch = planConsoleLaunch(commandLine, setup, error);
+    if (!launch)
+        return false;
+    QProcess process;
+    process.setProgram(launch->program);
+    process.setArguments(launch->arguments);
+    process.setWorkingDirectory(launch->workingDirectory);
+    process.setProcessEnvironment(launch->environment);
+    // Detached: the editor never waits for a console, and a console outlives
+    // the editor that started it.
+    if (!process.startDetached(pid)) {
+        const QString reason = process.errorString();
+        setError(error,
+                 reason.isEmpty()
+                     ? QStringLiteral("The terminal %1 could not be started").arg(launch->program)
+                     : reason);
+        return false;
+    }
+    return true;
 }
 
 } // namespace tarnwick

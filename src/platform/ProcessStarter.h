@@ -1,10 +1,49 @@
 #pragma once
 
+#include "platform/TerminalSearch.h"
+
+#include <QProcessEnvironment>
 #include <QString>
+#include <QStringList>
+
+#include <optional>
 
 namespace tarnwick {
 
+// What a started console depends on besides its command line.
+struct ConsoleSetup {
+    QString helperDirectory;  // script runner, clearscr, keypress
+    QString workingDirectory; // where the command runs
+    QProcessEnvironment environment;
+    QString loginShell; // what "command.com" opens
+    QList<KnownTerminal> terminals = knownTerminals();
+};
+
+// The editor's own setup: helpers beside its executable, the current
+// working folder, its own environment and the user's login shell.
+ConsoleSetup defaultConsoleSetup();
+
+// A process ready to start: a terminal running the command, with the
+// helper folder at the front of PATH.
+struct ConsoleLaunch {
+    QString program;
+    QStringList arguments;
+    QString workingDirectory;
+    QProcessEnvironment environment;
+};
+
+// Decides what starting commandLine means, without starting anything: a
+// ".bat" name runs through the script runner, "command.com" opens the
+// login shell, anything else is a program with its arguments. None, with
+// the reason in error, when the program, the script or a terminal is
+// missing.
+std::optional<ConsoleLaunch> planConsoleLaunch(const QString& commandLine,
+                                               const ConsoleSetup& setup, QString* error);
+
 // Starts a command line in a new terminal window without waiting for it.
 bool startInTerminal(const QString& commandLine, QString* error);
+// The same with an explicit setup; pid receives the terminal's process id.
+bool startInTerminal(const QString& commandLine, const ConsoleSetup& setup, QString* error,
+                     qint64* pid = nullptr);
 
 } // namespace tarnwick
