@@ -78,6 +78,8 @@ void play(Text1* text, const QStringList& script) {
             QTest::keyClick(text, Qt::Key_Delete);
         else if (step == QLatin1String("left"))
             QTest::keyClick(text, Qt::Key_Left);
+        else if (step == QLatin1String("ctrlend"))
+            QTest::keyClick(text, Qt::Key_End, Qt::ControlModifier);
         else if (step == QLatin1String("home"))
             QTest::keyClick(text, Qt::Key_Home);
         else if (step == QLatin1String("shift"))
@@ -199,9 +201,9 @@ void TestEditing::indentation_data() {
         << int(Qt::Key_Delete);
     QTest::newRow("backspace over a typed Tab keeps the level")
         << QStringList{"type:a", "tab", "backspace"} << QByteArray("a") << 1 << 1 << backspace;
-    QTest::newRow("a click resets level and last key; a later backspace lowers nothing")
-        << QStringList{"tab", "tab", "enter", "click", "backspace"} << QByteArray("\t\t\n\t") << 4
-        << 0 << backspace;
+    QTest::newRow("a click resets the level")
+        << QStringList{"tab", "tab", "enter", "click", "ctrlend", "backspace"}
+        << QByteArray("\t\t\n\t") << 4 << 0 << backspace;
 }
 
 void TestEditing::indentation() {
@@ -211,16 +213,7 @@ void TestEditing::indentation() {
     QFETCH(int, indentLevel);
     QFETCH(int, lastKeyCode);
 
-    if (script.contains(QLatin1String("click"))) {
-        // The click lands at the start of the first line; put the caret at
-        // the end again so the backspace after it has something to delete.
-        const qsizetype at = script.indexOf(QLatin1String("click"));
-        play(text_, script.mid(0, at + 1));
-        text_->SendScintilla(QsciScintillaBase::SCI_DOCUMENTEND);
-        play(text_, script.mid(at + 1));
-    } else {
-        play(text_, script);
-    }
+    play(text_, script);
 
     QCOMPARE(text_->bytes(), text);
     QCOMPARE(caretOf(text_), long(caret));
