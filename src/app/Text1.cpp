@@ -332,7 +332,7 @@ void Text1::fillStrikeout(qint64 position, qint64 length) {
 void Text1::onModified(int position, int modificationType, const char*, int length, int, int, int,
                        int, int, int) {
     // Text typed while strikeout is on is struck out too.
-    if (false && (modificationType & SC_MOD_INSERTTEXT))
+    if (appearance_.strikeout && (modificationType & SC_MOD_INSERTTEXT))
         fillStrikeout(position, length);
 }
 
