@@ -150,15 +150,10 @@ void Form2::showState() {
     for (int i = 0; i < 4; ++i)
         checks_[i]->setChecked(logic_.style(TextStyle(i)));
     (logic_.target() == ColourTarget::Back ? option3_ : option2_)->setChecked(true);
-    if (const std::optional<int> entry = logic_.colourEntry()) {
+    // Once an entry is selected the logic never clears it again, so there is
+    // only ever a button to check, never one to clear.
+    if (const std::optional<int> entry = logic_.colourEntry())
         option1_[*entry]->setChecked(true);
-    } else {
-        // An exclusive group refuses to clear its last checked button.
-        colourGroup_->setExclusive(false);
-        for (QRadioButton* entryButton : std::as_const(option1_))
-            entryButton->setChecked(false);
-        colourGroup_->setExclusive(true);
-    }
 }
 
 void Form2::closeEvent(QCloseEvent* event) {
