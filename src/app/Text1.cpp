@@ -6,6 +6,8 @@
 #include <Qsci/qscicommand.h>
 #include <Qsci/qscicommandset.h>
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPalette>
@@ -36,6 +38,25 @@ ScintillaLoader* asLoader(void* p) {
 }
 
 constexpr int strikeIndicator = 8;
+
+// QScintilla's accessible object counts the characters from the start of the
+// document to the caret on every screen update: hundreds of milliseconds per
+// keystroke near the end of a 50 MB file. While no assistive technology is
+// listening, the text area gets Qt's plain accessible instead.
+QAccessibleInterface* plainAccessibleWhileInactive(const QString&, QObject* object) {
+    if (QAccessible::isActive())
+        return nullptr;
+    if (auto* text = qobject_cast<Text1*>(object))
+        return new QAccessibleWidget(text, QAccessible::EditableText);
+    return nullptr;
+}
+
+// Change notices that carry the inserted or deleted text make QScintilla
+// count characters from the start of the document for each edit. The
+// "before" notices cost nothing and are enough to know that the text
+// changes; the full insert notice is wanted only while strikeout is on.
+constexpr int changeNotices =
+    QsciScintillaBase::SC_MOD_BEFOREINSERT | QsciScintillaBase::SC_MOD_BEFOREDELETE;
 constexpr int scStatusOk = 0;
 // Feeding the loader in pieces below 2 GiB keeps the length within the
 // interface's integer on every Scintilla version.
@@ -79,6 +100,11 @@ bool DocumentLoader::add(const char* data, qint64 length) {
 
 Text1::Text1(QWidget* parent) : QsciScintilla(parent) {
     configure();
+    static const bool factoryInstalled = [] {
+        QAccessible::installFactory(plainAccessibleWhileInactive);
+        return true;
+    }();
+    Q_UNUSED(factoryInstalled);
     connect(this, &QsciScintillaBase::SCN_MODIFIED, this, &Text1::onModified);
 }
 
@@ -100,6 +126,7 @@ void Text1::configure() {
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     SendScintilla(SCI_INDICSETSTYLE, strikeIndicator, INDIC_STRIKE);
     SendScintilla(SCI_INDICSETUNDER, strikeIndicator, 0L);
+    SendScintilla(SCI_SETMODEVENTMASK, changeNotices);
     // Without a lexer the per-byte style buffer is never used: documents
     // without one take half the memory and load faster.
     clearDocument();
@@ -284,6 +311,7 @@ void Text1::setStrikeout(bool on) {
     if (appearance_.strikeout == on)
         return;
     appearance_.strikeout = on;
+    SendScintilla(SCI_SETMODEVENTMASK, on ? changeNotices | SC_MOD_INSERTTEXT : changeNotices);
     // Scintilla styles have no strikeout: an indicator draws it.
     SendScintilla(SCI_SETINDICATORCURRENT, strikeIndicator);
     if (on)
@@ -331,6 +359,10 @@ void Text1::fillStrikeout(qint64 position, qint64 length) {
 
 void Text1::onModified(int position, int modificationType, const char*, int length, int, int, int,
                        int, int, int) {
+    // QScintilla no longer sees the insert and delete notices, so the change
+    // signal is raised here, for typed and programmed changes alike.
+    if (modificationType & (SC_MOD_BEFOREINSERT | SC_MOD_BEFOREDELETE))
+        emit textChanged();
     // Text typed while strikeout is on is struck out too.
     if (appearance_.strikeout && (modificationType & SC_MOD_INSERTTEXT))
         fillStrikeout(position, length);
