@@ -8,6 +8,8 @@
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setWindowIcon(tarnwick::applicationIcon());
+    // Lets Wayland desktops match the window to its desktop entry and icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("tarnwick"));
     tarnwick::FontSettings fontSettings;
     tarnwick::QtPlatform platform;
     tarnwick::Form1 form1(platform, fontSettings);
