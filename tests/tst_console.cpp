@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QScopeGuard>
 #include <QStandardPaths>
@@ -62,6 +63,7 @@ private slots:
     void plan();
     void planFailures_data();
     void planFailures();
+    void defaultSetup();
     void scriptRunner();
     void scriptRunnerCarriesOn();
     void realTerminal();
@@ -189,6 +191,24 @@ void TestConsole::planFailures() {
     QCOMPARE(actual, QString(error).replace("@dir", dir.path()));
     // Nothing started either.
     QVERIFY(!startInTerminal(commandLine, setup, &actual));
+}
+
+void TestConsole::defaultSetup() {
+    // The editor reads nothing from its environment to find its helpers:
+    // they sit beside its executable, and commands run in the folder of the
+    // moment, which the file dialogs move.
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString previous = QDir::currentPath();
+    QVERIFY(QDir::setCurrent(dir.path()));
+    const ConsoleSetup setup = defaultConsoleSetup();
+    QDir::setCurrent(previous);
+    QCOMPARE(setup.workingDirectory, QDir(dir.path()).canonicalPath());
+    QCOMPARE(setup.helperDirectory,
+             QDir::cleanPath(QCoreApplication::applicationDirPath() + "/../libexec/tarnwick"));
+    QVERIFY(QFileInfo(setup.loginShell).isAbsolute());
+    QCOMPARE(setup.terminals.first().name, QString("x-terminal-emulator"));
+    QCOMPARE(setup.terminals.last().name, QString("xterm"));
 }
 
 QByteArray TestConsole::runScript(const QString& folder, const QString& script) {

@@ -71,8 +71,6 @@ private slots:
     void untitledRefusals();
     void refusedNames_data();
     void refusedNames();
-    void acceptedNames_data();
-    void acceptedNames();
     void shortTitle_data();
     void shortTitle();
     void failures_data();
@@ -143,6 +141,17 @@ void TestRunner::commandLines_data() {
         << ""
         << "temc.bat"
         << "temc.bat" << head + "javac My Prog.java" + tail;
+    QTest::newRow("compile allowed marks")
+        << "compile"
+        << "a+b@c,d=e-f_g.h.java"
+        << ""
+        << "temc.bat"
+        << "temc.bat" << head + "javac a+b@c,d=e-f_g.h.java" + tail;
+    QTest::newRow("compile latin1 letters") << "compile"
+                                            << "Caf\u00e9\u00df.java"
+                                            << ""
+                                            << "temc.bat"
+                                            << "temc.bat" << head + "javac Caf\xe9\xdf.java" + tail;
     QTest::newRow("exec five characters") << "exec"
                                           << ".java"
                                           << ""
@@ -292,9 +301,10 @@ void TestRunner::refusedNames_data() {
     QTest::addColumn<QString>("command");
     QTest::addColumn<QString>("fileTitle");
     QTest::addColumn<QString>("title");
-    const QStringList names{"a;rm -rf ~.java", "$(curl x|sh).java", "a`id`.java", "a\"b.java",
-                            "a'b.java",        "a|b.java",          "a&b.java",   "a>b.java",
-                            "a\\b.java",       "a\tb.java",         "a*.java",    "\u03a9.java"};
+    // Two classic injections, then one forbidden character at a time.
+    QStringList names{"a;rm -rf ~.java", "$(curl x|sh).java", "\u03a9.java", "a\u20acb.java"};
+    for (const char c : QByteArray(";$`\"'|&<>\\\t\n*?()[]{}~#!%^:/"))
+        names.append(QStringLiteral("a%1b.java").arg(QLatin1Char(c)));
     for (const QString& name : names) {
         QTest::addRow("compile %s", qPrintable(name)) << "compile" << name << "Can't compile";
         QTest::addRow("exec %s", qPrintable(name)) << "exec" << name << "Can't execute";
@@ -313,24 +323,6 @@ void TestRunner::refusedNames() {
                          "\rOnly letters, digits, spaces and . _ - + @ , = are allowed";
     QCOMPARE(platform.calls, (QList<PlatformCall>{info(text, title)}));
     QCOMPARE(QDir().entryList(QDir::Files), QStringList());
-}
-
-void TestRunner::acceptedNames_data() {
-    QTest::addColumn<QString>("fileTitle");
-    QTest::newRow("marks") << "a+b@c,d=e-f_g.h.java";
-    QTest::newRow("latin1 letters") << "Caf\u00e9\u00df.java";
-    QTest::newRow("digits and spaces") << "Prog 2 b.java";
-}
-
-void TestRunner::acceptedNames() {
-    QFETCH(QString, fileTitle);
-    QVERIFY(runner::isSafeInCommandLine(fileTitle));
-    FakePlatform platform;
-    EditorState state;
-    state.fileTitle = fileTitle;
-    runner::compile(state, platform);
-    QCOMPARE(platform.started, QStringList{"temc.bat"});
-    QCOMPARE(contents("temc.bat"), head + ("javac " + fileTitle).toLatin1() + tail);
 }
 
 void TestRunner::shortTitle_data() {
@@ -356,54 +348,31 @@ void TestRunner::failures_data() {
     QTest::addColumn<QString>("failing"); // service that fails: touch, delete, write, start
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("title");
-    QTest::addColumn<QByteArray>("left"); // the script afterwards; null = the old one stays
+    QTest::addColumn<QByteArray>("left"); // the script's bytes afterwards
     QTest::addColumn<bool>("asked");
 
-    const QByteArray empty("");
-    QTest::newRow("compile touch") << "compile"
-                                   << "touch"
-                                   << "temc.bat could not be created\rno"
-                                   << "Can't compile" << QByteArray() << false;
-    QTest::newRow("compile delete") << "compile"
-                                    << "delete"
-                                    << "temc.bat could not be deleted\rno"
-                                    << "Can't compile" << QByteArray() << false;
-    QTest::newRow("compile write") << "compile"
-                                   << "write"
-                                   << "temc.bat could not be written\rno"
-                                   << "Can't compile" << empty << false;
-    QTest::newRow("compile start") << "compile"
-                                   << "start"
-                                   << "temc.bat could not be started\rno"
-                                   << "Can't compile" << head + "javac Hello.java" + tail << false;
-    QTest::newRow("exec write") << "exec"
-                                << "write"
-                                << "temr.bat could not be written\rno"
-                                << "Can't execute" << empty << false;
-    QTest::newRow("exec start") << "exec"
-                                << "start"
-                                << "temr.bat could not be started\rno"
-                                << "Can't execute" << head + "java Hello" + tail << false;
-    QTest::newRow("comlne delete") << "comlne"
-                                   << "delete"
-                                   << "temc.bat could not be deleted\rno"
-                                   << "Can't run" << QByteArray() << false;
-    QTest::newRow("comlne write") << "comlne"
-                                  << "write"
-                                  << "temc.bat could not be written\rno"
-                                  << "Can't run" << empty << true;
-    QTest::newRow("compro start") << "compro"
-                                  << "start"
-                                  << "command.com could not be started\rno"
-                                  << "Can't run" << QByteArray() << false;
-    QTest::newRow("ncomp start") << "ncomp"
-                                 << "start"
-                                 << "javac Hello.java could not be started\rno"
-                                 << "Can't compile" << QByteArray() << false;
-    QTest::newRow("nexec start") << "nexec"
-                                 << "start"
-                                 << "java Hello could not be started\rno"
-                                 << "Can't execute" << QByteArray() << false;
+    const auto row = [](const char* command, const char* failing, const char* text,
+                        const char* title, const QByteArray& left, bool asked = false) {
+        QTest::addRow("%s %s", command, failing)
+            << QString(command) << QString(failing) << QString(text) << QString(title) << left
+            << asked;
+    };
+    // A failure before the delete keeps the old script; after it, the new
+    // empty one stays; a script written but not started stays written.
+    const QByteArray old = "old", empty = "";
+    row("compile", "touch", "temc.bat could not be created\rno", "Can't compile", old);
+    row("compile", "delete", "temc.bat could not be deleted\rno", "Can't compile", old);
+    row("compile", "write", "temc.bat could not be written\rno", "Can't compile", empty);
+    row("compile", "start", "temc.bat could not be started\rno", "Can't compile",
+        head + "javac Hello.java" + tail);
+    row("exec", "write", "temr.bat could not be written\rno", "Can't execute", empty);
+    row("exec", "start", "temr.bat could not be started\rno", "Can't execute",
+        head + "java Hello" + tail);
+    row("comlne", "delete", "temc.bat could not be deleted\rno", "Can't run", old);
+    row("comlne", "write", "temc.bat could not be written\rno", "Can't run", empty, true);
+    row("compro", "start", "command.com could not be started\rno", "Can't run", old);
+    row("ncomp", "start", "javac Hello.java could not be started\rno", "Can't compile", old);
+    row("nexec", "start", "java Hello could not be started\rno", "Can't execute", old);
 }
 
 void TestRunner::failures() {
@@ -438,12 +407,7 @@ void TestRunner::failures() {
     QCOMPARE(platform.callsOf("messageBox"), (QList<PlatformCall>{info(text, title)}));
     QCOMPARE(platform.callsOf("inputBox").size(), asked ? 1 : 0);
     QCOMPARE(platform.started, QStringList());
-    if (command == "compro" || command == "ncomp" || command == "nexec")
-        QCOMPARE(contents(script), QByteArray("old")); // no script touched
-    else if (left.isNull())
-        QCOMPARE(contents(script), QByteArray("old")); // failed before anything was deleted
-    else
-        QCOMPARE(contents(script), left);
+    QCOMPARE(contents(script), left);
 }
 
 void TestRunner::conditionsNotice() {
