@@ -40,9 +40,9 @@ bool readFile(const QString& path, const ByteSink& sink, QString* error) {
         setError(error, file.errorString());
         return false;
     }
-    // Large chunks keep a 50 MB file to a few dozen reads without holding a
-    // second copy of it in memory.
-    constexpr qint64 chunkSize = 4 * 1024 * 1024;
+    // Pieces of 1 MiB keep a 50 MB file to fifty reads without holding a
+    // second copy of it in memory, and the buffer stays cheap to fault in.
+    constexpr qint64 chunkSize = 1024 * 1024;
     QByteArray buffer(chunkSize, Qt::Uninitialized);
     for (;;) {
         const qint64 got = file.read(buffer.data(), chunkSize);
