@@ -424,6 +424,8 @@ private slots:
             << QStringLiteral("Missing.java") << QStringLiteral("missing");
         QTest::newRow("a folder") << QStringLiteral("Folder.java") << QStringLiteral("folder");
         QTest::newRow("read error") << QStringLiteral("Bad.java") << QStringLiteral("injected");
+        QTest::newRow("read error halfway")
+            << QStringLiteral("Half.java") << QStringLiteral("halfway");
     }
     void failedOpenChangesNothing() {
         QFETCH(QString, name);
@@ -443,6 +445,11 @@ private slots:
             QVERIFY(writeBytes(target, "content"));
             e.platform.failRead.insert(target, QStringLiteral("Input/output error"));
         }
+        if (kind == QLatin1String("halfway")) {
+            QVERIFY(writeBytes(target, QByteArray(4000, 'h') + "\r\n"));
+            e.platform.failReadHalfway.insert(target, QStringLiteral("Input/output error"));
+        }
+        e.text().SendScintilla(QsciScintillaBase::SCI_SETSEL, 2L, 7L);
         e.platform.messageAnswers.push_back(MsgAnswer::No);
         e.platform.openAnswers.push_back(FakePlatform::choose(target));
         e.form.open();
@@ -459,6 +466,13 @@ private slots:
         QVERIFY(!e.state().isSaved);
         QCOMPARE(e.state().indentLevel, 2);
         QCOMPARE(e.state().lastKeyCode, 13);
+        // The very same document is back: selection, undo history, line breaks.
+        QCOMPARE(e.text().SendScintilla(QsciScintillaBase::SCI_GETANCHOR), 2L);
+        QCOMPARE(e.text().SendScintilla(QsciScintillaBase::SCI_GETCURRENTPOS), 7L);
+        e.text().undo();
+        QCOMPARE(e.text().bytes(), QByteArray("bound"));
+        e.text().SendScintilla(QsciScintillaBase::SCI_NEWLINE);
+        QVERIFY(!e.text().bytes().contains('\r'));
         // Nothing was created in place of a missing file.
         if (kind == QLatin1String("missing"))
             QVERIFY(!QFileInfo::exists(target));

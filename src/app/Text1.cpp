@@ -17,25 +17,7 @@
 
 namespace tarnwick {
 
-// Scintilla's loader interface; QScintilla does not ship its header. The
-// layout is fixed by Scintilla's ABI: three virtual functions in this order.
-// It must have external linkage: with internal linkage and no derived class
-// in sight, the compiler may turn calls into calls of the pure functions.
-class ScintillaLoader {
-public:
-    virtual int Release() = 0;
-    virtual int AddData(const char* data, std::ptrdiff_t length) = 0;
-    virtual void* ConvertToDocument() = 0;
-
-protected:
-    ~ScintillaLoader() = default;
-};
-
 namespace {
-
-ScintillaLoader* asLoader(void* p) {
-    return static_cast<ScintillaLoader*>(p);
-}
 
 constexpr int strikeIndicator = 8;
 
@@ -57,46 +39,8 @@ QAccessibleInterface* plainAccessibleWhileInactive(const QString&, QObject* obje
 // changes; the full insert notice is wanted only while strikeout is on.
 constexpr int changeNotices =
     QsciScintillaBase::SC_MOD_BEFOREINSERT | QsciScintillaBase::SC_MOD_BEFOREDELETE;
-constexpr int scStatusOk = 0;
-// Feeding the loader in pieces below 2 GiB keeps the length within the
-// interface's integer on every Scintilla version.
-constexpr qint64 maxLoaderPiece = 256 * 1024 * 1024;
 
 } // namespace
-
-DocumentLoader::~DocumentLoader() {
-    if (loader_)
-        asLoader(loader_)->Release();
-}
-
-bool DocumentLoader::add(const char* data, qint64 length) {
-    if (!breakSeen_) {
-        for (qint64 i = 0; i < length; ++i) {
-            const char c = data[i];
-            if (lastWasCr_) {
-                firstBreak_[1] = c == '\n' ? '\n' : 0;
-                breakSeen_ = true;
-                break;
-            }
-            if (c == '\r') {
-                firstBreak_[0] = '\r';
-                lastWasCr_ = true;
-            } else if (c == '\n') {
-                firstBreak_[0] = '\n';
-                breakSeen_ = true;
-                break;
-            }
-        }
-    }
-    while (length > 0) {
-        const qint64 piece = qMin(length, maxLoaderPiece);
-        if (asLoader(loader_)->AddData(data, std::ptrdiff_t(piece)) != scStatusOk)
-            return false;
-        data += piece;
-        length -= piece;
-    }
-    return true;
-}
 
 Text1::Text1(QWidget* parent) : QsciScintilla(parent) {
     configure();
@@ -127,8 +71,6 @@ void Text1::configure() {
     SendScintilla(SCI_INDICSETSTYLE, strikeIndicator, INDIC_STRIKE);
     SendScintilla(SCI_INDICSETUNDER, strikeIndicator, 0L);
     SendScintilla(SCI_SETMODEVENTMASK, changeNotices);
-    // Without a lexer the per-byte style buffer is never used: documents
-    // without one take half the memory and load faster.
     clearDocument();
 
     appearance_.family = installedFamilyFor(QStringLiteral("MS Sans Serif"));
@@ -139,7 +81,10 @@ void Text1::configure() {
 void Text1::applyDocumentSettings(int eolMode) {
     // Code page, tabs and line-break mode belong to Scintilla's document, so
     // they are set again for every document swapped in.
-    SendScintilla(SCI_SETCODEPAGE, 0);
+    // Setting the code page makes Scintilla rebuild its per-line data, even
+    // when nothing changes: set it only when it differs.
+    if (SendScintilla(SCI_GETCODEPAGE) != 0)
+        SendScintilla(SCI_SETCODEPAGE, 0);
     SendScintilla(SCI_SETUSETABS, 1);
     SendScintilla(SCI_SETEOLMODE, eolMode);
 }
@@ -183,42 +128,31 @@ void Text1::appendBytes(const QByteArray& bytes) {
     SendScintilla(SCI_ENDUNDOACTION);
 }
 
-std::unique_ptr<DocumentLoader> Text1::beginLoad(qint64 expectedSize) {
-    // The size only reserves room; a file that grows meanwhile still loads.
-    const unsigned long reserve = expectedSize > 0 ? (unsigned long)(expectedSize) : 0;
-    void* loader = reinterpret_cast<void*>(
-        SendScintilla(SCI_CREATELOADER, reserve, long(SC_DOCUMENTOPTION_STYLES_NONE)));
-    if (!loader)
-        return nullptr;
-    return std::unique_ptr<DocumentLoader>(new DocumentLoader(loader));
-}
-
-void Text1::commitLoad(std::unique_ptr<DocumentLoader> loader) {
-    ScintillaLoader* l = asLoader(loader->loader_);
-    loader->loader_ = nullptr;
-    void* document = l->ConvertToDocument();
-    int eolMode = SC_EOL_LF;
-    if (loader->firstBreak_[0] == '\r')
-        eolMode = loader->firstBreak_[1] == '\n' ? SC_EOL_CRLF : SC_EOL_CR;
-    swapInDocument(document, eolMode);
-}
-
 void Text1::clearDocument() {
     // A fresh document rather than deleting the text: deleting would copy
     // the old text into the undo history only to throw it away.
-    void* document = reinterpret_cast<void*>(
-        SendScintilla(SCI_CREATEDOCUMENT, 0UL, long(SC_DOCUMENTOPTION_STYLES_NONE)));
-    swapInDocument(document, SC_EOL_LF);
+    replaceDocument(0);
+    finishNewDocument(SC_EOL_LF);
 }
 
-void Text1::swapInDocument(void* document, int eolMode) {
-    // The view takes its own reference; drop the one the creator holds so the
-    // document dies with the view. QScintilla's QsciDocument wrapper is not
-    // used anywhere, so it never looks at the replaced document again.
+void Text1::replaceDocument(qint64 reserve) {
+    // Without a lexer the per-byte style buffer is never used: documents
+    // without one take half the memory.
+    void* document = reinterpret_cast<void*>(
+        SendScintilla(SCI_CREATEDOCUMENT, (unsigned long)(qMax<qint64>(reserve, 0)),
+                      long(SC_DOCUMENTOPTION_STYLES_NONE)));
+    // The view takes its own reference; drop the creator's, so the document
+    // dies with the view. QScintilla's QsciDocument wrapper is not used
+    // anywhere, so it never looks at a replaced document again.
     SendScintilla(SCI_SETDOCPOINTER, 0, document);
     SendScintilla(SCI_RELEASEDOCUMENT, 0, document);
-    applyDocumentSettings(eolMode);
-    // A loader builds its document with undo collection off.
+    // New documents start out in UTF-8; switching while the document is
+    // still empty is cheap.
+    applyDocumentSettings(SC_EOL_LF);
+}
+
+void Text1::finishNewDocument(int eolMode) {
+    SendScintilla(SCI_SETEOLMODE, eolMode);
     SendScintilla(SCI_SETUNDOCOLLECTION, 1);
     SendScintilla(SCI_EMPTYUNDOBUFFER);
     if (appearance_.strikeout)
@@ -311,7 +245,7 @@ void Text1::setStrikeout(bool on) {
     if (appearance_.strikeout == on)
         return;
     appearance_.strikeout = on;
-    SendScintilla(SCI_SETMODEVENTMASK, on ? changeNotices | SC_MOD_INSERTTEXT : changeNotices);
+    SendScintilla(SCI_SETMODEVENTMASK, changeNoticeMask());
     // Scintilla styles have no strikeout: an indicator draws it.
     SendScintilla(SCI_SETINDICATORCURRENT, strikeIndicator);
     if (on)
@@ -357,10 +291,20 @@ void Text1::fillStrikeout(qint64 position, qint64 length) {
     SendScintilla(SCI_INDICATORFILLRANGE, long(position), long(length));
 }
 
+int Text1::changeNoticeMask() const {
+    // While a file loads, its pieces need neither the change signal nor the
+    // strikeout: both follow once the whole document is in.
+    if (appearance_.strikeout && !loading_)
+        return changeNotices | SC_MOD_INSERTTEXT;
+    return changeNotices;
+}
+
 void Text1::onModified(int position, int modificationType, const char*, int length, int, int, int,
                        int, int, int) {
     // QScintilla no longer sees the insert and delete notices, so the change
     // signal is raised here, for typed and programmed changes alike.
+    if (loading_)
+        return;
     if (modificationType & (SC_MOD_BEFOREINSERT | SC_MOD_BEFOREDELETE))
         emit textChanged();
     // Text typed while strikeout is on is struck out too.

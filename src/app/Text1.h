@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/DocumentLoader.h"
+
 #include <Qsci/qsciscintilla.h>
 
 #include <QKeySequence>
@@ -10,27 +12,6 @@
 #include <optional>
 
 namespace tarnwick {
-
-class Text1;
-
-// Builds a new document off screen from a file's bytes, so a failed read
-// leaves the shown text untouched. Dropped without commit, it frees itself.
-class DocumentLoader {
-public:
-    ~DocumentLoader();
-    DocumentLoader(const DocumentLoader&) = delete;
-    DocumentLoader& operator=(const DocumentLoader&) = delete;
-
-    bool add(const char* data, qint64 length);
-
-private:
-    friend class Text1;
-    DocumentLoader(void* loader) : loader_(loader) {}
-    void* loader_; // Scintilla's ILoader
-    char firstBreak_[2] = {0, 0};
-    bool breakSeen_ = false;
-    bool lastWasCr_ = false;
-};
 
 // The main window's text area: Scintilla in 8-bit mode, so every byte value
 // and every kind of line break survives a load and a save.
@@ -51,7 +32,9 @@ public:
     // Appends at the very end as one undo step, without touching the rest.
     void appendBytes(const QByteArray& bytes);
 
-    // Loading replaces the whole document at once, with an empty undo history.
+    // Loading replaces the whole document, with an empty undo history. A
+    // load that is dropped without commit brings the previous document back
+    // unchanged.
     std::unique_ptr<DocumentLoader> beginLoad(qint64 expectedSize);
     void commitLoad(std::unique_ptr<DocumentLoader> loader);
     void clearDocument();
@@ -92,6 +75,8 @@ protected:
     void mousePressEvent(QMouseEvent* e) override;
 
 private:
+    friend class DocumentLoader;
+
     struct Appearance {
         QString family;
         qreal pointSize = 9.75;
@@ -109,10 +94,13 @@ private:
     void fillStrikeout(qint64 position, qint64 length);
     void onModified(int position, int modificationType, const char* text, int length, int, int, int,
                     int, int, int);
-    void swapInDocument(void* document, int eolMode);
+    void replaceDocument(qint64 reserve);
+    void finishNewDocument(int eolMode);
+    int changeNoticeMask() const;
 
     Appearance appearance_;
     QList<QKeySequence> reserved_;
+    bool loading_ = false;
 };
 
 } // namespace tarnwick

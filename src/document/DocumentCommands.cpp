@@ -55,20 +55,16 @@ void DocumentCommands::open() {
     if (!choice)
         return;
 
-    // The whole file is read into a document of its own before anything
-    // changes, so a failed read leaves the text, title and path as they were.
+    // The whole file is read before anything else changes; a failed read
+    // puts the previous text back as it was, and title and path stay.
     std::unique_ptr<DocumentLoader> loader =
         text_.beginLoad(platform_.fileLength(choice->fullPath));
     QString error;
-    const bool read = loader && platform_.readFile(
-                                    choice->fullPath,
-                                    [&loader](const char* data, qint64 length) {
-                                        return loader->add(data, length);
-                                    },
-                                    &error);
+    const bool read = platform_.readFile(
+        choice->fullPath,
+        [&loader](const char* data, qint64 length) { return loader->add(data, length); }, &error);
     if (!read) {
-        if (!loader)
-            error = QStringLiteral("Not enough memory");
+        loader.reset();
         platform_.messageBox(cantOpenText(choice->fullPath, error), MsgStyle::Information,
                              cantOpenTitle);
         return;

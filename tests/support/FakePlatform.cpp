@@ -91,6 +91,13 @@ bool FakePlatform::readFile(const QString& path, const ByteSink& sink, QString* 
     calls.append({QStringLiteral("read"), path, {}, -1});
     if (injected(failRead, path, error))
         return false;
+    if (failReadHalfway.contains(path)) {
+        QByteArray whole;
+        fileaccess::readFile(
+            path, [&whole](const char* d, qint64 n) { return whole.append(d, n), true; }, error);
+        sink(whole.constData(), whole.size() / 2);
+        return !injected(failReadHalfway, path, error);
+    }
     return fileaccess::readFile(path, sink, error);
 }
 

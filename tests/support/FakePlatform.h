@@ -36,6 +36,8 @@ public:
 
     // Failure injection: path (or command line) to the reason reported.
     QHash<QString, QString> failRead;
+    // Delivers the first half of the file, then fails with the reason.
+    QHash<QString, QString> failReadHalfway;
     QHash<QString, QString> failWrite;
     QHash<QString, QString> failDelete;
     QHash<QString, QString> failTouch;
