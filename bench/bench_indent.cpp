@@ -2,18 +2,11 @@
 // the key release reaching the text area, the handler appending five Tabs at
 // the end and moving the caret there. Run by hand:
 //   ./bench/bench_indent [megabytes] [rounds]
-//
-// A second pass measures the same with two QScintilla hooks switched off from
-// outside, to show where the time goes: QScintilla's accessibility layer
-// counts the characters from the start of the document up to the change on
-// every insertion (SCN_MODIFIED) and up to the caret on every UI update.
 #include "app/FontSettings.h"
 #include "app/Form1.h"
 #include "app/Text1.h"
 #include "platform/QtPlatform.h"
 
-#include <QAccessible>
-#include <QAccessibleWidget>
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QKeyEvent>
@@ -25,16 +18,6 @@
 using namespace tarnwick;
 
 namespace {
-
-bool plainAccessible = false;
-
-// Consulted before QScintilla's own factory: a plain accessible for the text
-// area, so no character counting runs on UI updates.
-QAccessibleInterface* plainAccessibleFactory(const QString&, QObject* object) {
-    if (plainAccessible && qobject_cast<Text1*>(object))
-        return new QAccessibleWidget(static_cast<QWidget*>(object), QAccessible::EditableText);
-    return nullptr;
-}
 
 // A Java-looking document of about the given size, loaded as Open loads one.
 void loadDocument(Text1& text, qint64 bytes) {
@@ -91,20 +74,11 @@ void print(const char* what, std::vector<double> ms) {
 
 // Returns whether the document grew by exactly what the Enters and the
 // appended Tabs add.
-bool measure(const char* title, bool hooksOff, qint64 megabytes, int count) {
+bool measure(const char* title, qint64 megabytes, int count) {
     FontSettings fontSettings;
     QtPlatform platform;
-    plainAccessible = hooksOff;
     Form1 form(platform, fontSettings);
     Text1& text = *form.text1();
-    if (hooksOff) {
-        // Only the notices sent before a change, so QScintilla never sees an
-        // insertion or deletion (and textChanged stays silent: isSaved is
-        // not followed in this pass).
-        text.SendScintilla(QsciScintillaBase::SCI_SETMODEVENTMASK,
-                           (unsigned long)(QsciScintillaBase::SC_MOD_BEFOREINSERT |
-                                           QsciScintillaBase::SC_MOD_BEFOREDELETE));
-    }
     form.show();
     text.setFocus();
     QApplication::processEvents();
@@ -147,14 +121,11 @@ int main(int argc, char* argv[]) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    QAccessible::installFactory(plainAccessibleFactory);
     const qint64 megabytes = argc > 1 ? QByteArray(argv[1]).toLongLong() : 50;
     const int rounds = argc > 2 ? QByteArray(argv[2]).toInt() : 9;
 
-    const bool asBuilt = measure("Text1 as built:", false, megabytes, rounds);
-    const bool hooksOff = measure(
-        "Same, with QScintilla's accessibility counting switched off:", true, megabytes, rounds);
+    const bool ok = measure("Enter with indentLevel 5:", megabytes, rounds);
     std::printf("check: every Enter added one line break and five Tabs at the end: %s\n",
-                asBuilt && hooksOff ? "yes" : "NO");
-    return asBuilt && hooksOff ? 0 : 1;
+                ok ? "yes" : "NO");
+    return ok ? 0 : 1;
 }
