@@ -49,4 +49,10 @@ QString installedFamilyFor(const QString& name) {
     return {};
 }
 
+QFont dialogFont() {
+    QFont face(installedFamilyFor(QStringLiteral("MS Sans Serif")));
+    face.setPointSize(8);
+    return face;
+}
+
 } // namespace tarnwick
