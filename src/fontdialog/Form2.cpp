@@ -1,6 +1,7 @@
 #include "fontdialog/Form2.h"
 
 #include "fontdialog/FontTables.h"
+#include "platform/FontMapping.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -52,6 +53,7 @@ Form2::Form2(Text1& text, PlatformServices& platform, FontSettings& settings,
     // Each opening is a new window: closing destroys this one.
     setAttribute(Qt::WA_DeleteOnClose);
     resize(clientWidth, clientHeight);
+    setFont(dialogFont());
     createControls();
     orderTabs();
     logic_.openingSteps(settings_);
