@@ -58,11 +58,7 @@ frmAbout::frmAbout(QWidget* owner)
     setObjectName(QStringLiteral("frmAbout"));
     setAttribute(Qt::WA_DeleteOnClose);
     setFixedSize(px(5730), px(3555));
-    // The boxes below were sized for an 8-point sans-serif face; a larger
-    // desktop default would cut the wrapped texts off at their bottoms.
-    QFont face(installedFamilyFor(QStringLiteral("MS Sans Serif")));
-    face.setPointSize(8);
-    setFont(face);
+    setFont(dialogFont());
     createControls();
     cmdOK_->setFocus();
 
