@@ -23,15 +23,6 @@ struct Editor {
     Text1& text() { return *form.text1(); }
     EditorState& state() { return form.state(); }
     void type(const QByteArray& bytes) { text().appendBytes(bytes); }
-    QStringList services() const {
-        QStringList names;
-        for (const PlatformCall& call : platform.calls) {
-            if (call.service == QLatin1String("messageBox") ||
-                call.service.endsWith(QLatin1String("Dialog")))
-                names << call.service + QLatin1Char(':') + call.title;
-        }
-        return names;
-    }
 };
 
 QByteArray allByteValues() {
@@ -108,157 +99,99 @@ private slots:
         QCOMPARE(e.platform.calls.last().text, unsavedText);
     }
 
-    // Given a document in some state, when New runs with the scripted
-    // answers, then exactly these dialogs appear in this order.
-    void newAsksAndClears_data() {
+    // Given a document, bound to First.java or untitled, saved or edited,
+    // when New or Open runs with the scripted answers, then exactly these
+    // dialogs appear in this order, and the text is replaced or kept whole.
+    void askBeforeDiscarding_data() {
+        QTest::addColumn<QString>("command");
         QTest::addColumn<bool>("bound");
         QTest::addColumn<bool>("dirty");
-        QTest::addColumn<QList<int>>("answers");
-        QTest::addColumn<bool>("saveDialogCancels");
-        QTest::addColumn<QStringList>("expectedDialogs");
-        QTest::addColumn<bool>("cleared");
-        const QString q = QStringLiteral("messageBox:") + unsavedTitle;
-        const QString sd = QStringLiteral("saveDialog:*.java");
-        QTest::newRow("saved: no question")
-            << true << false << QList<int>{} << false << QStringList{} << true;
-        QTest::newRow("unsaved, Cancel")
-            << true << true << QList<int>{2} << false << QStringList{q} << false;
-        QTest::newRow("unsaved, No")
-            << true << true << QList<int>{7} << false << QStringList{q} << true;
-        QTest::newRow("bound, Yes saves without dialog")
-            << true << true << QList<int>{6} << false << QStringList{q} << true;
-        QTest::newRow("untitled, Yes, dialog cancelled")
-            << false << true << QList<int>{6} << true << QStringList{q, sd} << false;
-        QTest::newRow("untitled, Yes, saved as")
-            << false << true << QList<int>{6} << false << QStringList{q, sd} << true;
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<bool>("dialogCancels"); // the save dialog, or else the open dialog
+        QTest::addColumn<QString>("dialogs");
+        QTest::addColumn<bool>("replaced");
+        // q: the question, s: save dialog, o: open dialog
+        QTest::newRow("new, saved: no question")
+            << "new" << true << false << 0 << false << "" << true;
+        QTest::newRow("new, Cancel") << "new" << true << true << 2 << false << "q" << false;
+        QTest::newRow("new, No") << "new" << true << true << 7 << false << "q" << true;
+        QTest::newRow("new, bound, Yes") << "new" << true << true << 6 << false << "q" << true;
+        QTest::newRow("new, untitled, Yes, save cancelled")
+            << "new" << false << true << 6 << true << "qs" << false;
+        QTest::newRow("new, untitled, Yes, saved")
+            << "new" << false << true << 6 << false << "qs" << true;
+        QTest::newRow("open, Cancel") << "open" << true << true << 2 << false << "q" << false;
+        QTest::newRow("open, No") << "open" << true << true << 7 << false << "qo" << true;
+        QTest::newRow("open, bound, Yes") << "open" << true << true << 6 << false << "qo" << true;
+        QTest::newRow("open, untitled, Yes, save cancelled")
+            << "open" << false << true << 6 << true << "qs" << false;
+        QTest::newRow("open, untitled, Yes, saved")
+            << "open" << false << true << 6 << false << "qso" << true;
+        QTest::newRow("open, No, open cancelled")
+            << "open" << true << true << 7 << true << "qo" << false;
     }
-    void newAsksAndClears() {
+    void askBeforeDiscarding() {
+        QFETCH(QString, command);
         QFETCH(bool, bound);
         QFETCH(bool, dirty);
-        QFETCH(QList<int>, answers);
-        QFETCH(bool, saveDialogCancels);
-        QFETCH(QStringList, expectedDialogs);
-        QFETCH(bool, cleared);
+        QFETCH(int, answer);
+        QFETCH(bool, dialogCancels);
+        QFETCH(QString, dialogs);
+        QFETCH(bool, replaced);
+        const bool isNew = command == QLatin1String("new");
         Editor e;
-        const QString path = dir->filePath(QStringLiteral("Bound.java"));
-        QVERIFY(writeBytes(path, "class Bound {}"));
+        const QString first = dir->filePath(QStringLiteral("First.java"));
+        const QString second = dir->filePath(QStringLiteral("Second.java"));
+        QVERIFY(writeBytes(first, "first") && writeBytes(second, "second\r\n"));
         if (bound) {
-            e.platform.openAnswers.push_back(FakePlatform::choose(path));
+            e.platform.openAnswers.push_back(FakePlatform::choose(first));
             e.form.open();
         }
         if (dirty)
-            e.type("\nedited");
+            e.type(" edited");
         const QByteArray before = e.text().bytes();
         e.state().indentLevel = 3;
-        e.state().lastKeyCode = 65;
+        e.state().lastKeyCode = 13;
         e.platform.clearCalls();
-        for (int a : answers)
-            e.platform.messageAnswers.push_back(MsgAnswer(a));
-        const QString saveAs = dir->filePath(QStringLiteral("SavedAs.java"));
+        if (answer)
+            e.platform.messageAnswers.push_back(MsgAnswer(answer));
+        const QString saveTarget = bound ? first : dir->filePath(QStringLiteral("New.java"));
+        const bool saveCancels = dialogCancels && !bound;
         e.platform.saveAnswers.push_back(
-            saveDialogCancels ? std::nullopt : std::optional(FakePlatform::choose(saveAs)));
-        e.form.new_();
+            saveCancels ? std::nullopt : std::optional(FakePlatform::choose(saveTarget)));
+        e.platform.openAnswers.push_back(
+            dialogCancels && bound ? std::nullopt : std::optional(FakePlatform::choose(second)));
+        isNew ? e.form.new_() : e.form.open();
 
-        QCOMPARE(e.services(), expectedDialogs);
-        if (!expectedDialogs.isEmpty()) {
-            const PlatformCall question = e.platform.callsOf(QStringLiteral("messageBox")).first();
-            QCOMPARE(question.text, unsavedText);
-            QCOMPARE(question.style, 3);
+        QString shown;
+        for (const PlatformCall& call : e.platform.calls) {
+            if (call.service == QLatin1String("messageBox")) {
+                QCOMPARE(call.text, unsavedText);
+                QCOMPARE(call.title, unsavedTitle);
+                QCOMPARE(call.style, 3);
+                shown += QLatin1Char('q');
+            } else if (call.service.endsWith(QLatin1String("Dialog"))) {
+                QCOMPARE(call.text, QStringLiteral("Java Files (*.java)"));
+                shown += call.service.at(0);
+            }
         }
-        if (cleared) {
-            QCOMPARE(e.text().bytes(), QByteArray());
-            QCOMPARE(e.form.windowTitle(), QStringLiteral("Untitled - Tarnwick"));
-            QVERIFY(e.state().filePath.isEmpty());
-            QVERIFY(e.state().fileTitle.isEmpty());
+        QCOMPARE(shown, dialogs);
+        if (replaced) {
+            QCOMPARE(e.text().bytes(), isNew ? QByteArray() : QByteArray("second\r\n"));
+            QCOMPARE(e.form.windowTitle(), isNew ? QStringLiteral("Untitled - Tarnwick")
+                                                 : QStringLiteral("Second.java - Tarnwick"));
+            QCOMPARE(e.state().fileTitle, isNew ? QString() : QStringLiteral("Second.java"));
             QVERIFY(e.state().isSaved);
             QVERIFY(!e.text().isUndoAvailable());
         } else {
             QCOMPARE(e.text().bytes(), before);
             QCOMPARE(e.state().isSaved, !dirty);
         }
-        // New never touches the typing state.
-        QCOMPARE(e.state().indentLevel, 3);
-        QCOMPARE(e.state().lastKeyCode, 65);
-        if (answers == QList<int>{6} && bound)
-            QCOMPARE(readBytes(path), before);
-        if (answers == QList<int>{6} && !bound && !saveDialogCancels)
-            QCOMPARE(readBytes(saveAs), before);
-    }
-
-    void openAsksThenLoads_data() {
-        QTest::addColumn<bool>("bound");
-        QTest::addColumn<int>("answer");
-        QTest::addColumn<bool>("saveDialogCancels");
-        QTest::addColumn<QStringList>("expectedDialogs");
-        QTest::addColumn<bool>("loaded");
-        const QString q = QStringLiteral("messageBox:") + unsavedTitle;
-        const QString sd = QStringLiteral("saveDialog:*.java");
-        const QString od = QStringLiteral("openDialog:*.java");
-        QTest::newRow("Cancel changes nothing") << true << 2 << false << QStringList{q} << false;
-        QTest::newRow("No discards") << true << 7 << false << QStringList{q, od} << true;
-        QTest::newRow("bound, Yes saves, then open dialog")
-            << true << 6 << false << QStringList{q, od} << true;
-        QTest::newRow("untitled, Yes, save cancelled")
-            << false << 6 << true << QStringList{q, sd} << false;
-        QTest::newRow("untitled, Yes, saved as")
-            << false << 6 << false << QStringList{q, sd, od} << true;
-    }
-    void openAsksThenLoads() {
-        QFETCH(bool, bound);
-        QFETCH(int, answer);
-        QFETCH(bool, saveDialogCancels);
-        QFETCH(QStringList, expectedDialogs);
-        QFETCH(bool, loaded);
-        Editor e;
-        const QString first = dir->filePath(QStringLiteral("First.java"));
-        const QString second = dir->filePath(QStringLiteral("Second.java"));
-        QVERIFY(writeBytes(first, "first"));
-        QVERIFY(writeBytes(second, "second\r\n"));
-        if (bound) {
-            e.platform.openAnswers.push_back(FakePlatform::choose(first));
-            e.form.open();
-        }
-        e.type(" edited");
-        const QByteArray edited = e.text().bytes();
-        e.state().indentLevel = 2;
-        e.state().lastKeyCode = 13;
-        e.platform.clearCalls();
-        e.platform.messageAnswers.push_back(MsgAnswer(answer));
-        const QString saveTarget = bound ? first : dir->filePath(QStringLiteral("New.java"));
-        e.platform.saveAnswers.push_back(
-            saveDialogCancels ? std::nullopt : std::optional(FakePlatform::choose(saveTarget)));
-        e.platform.openAnswers.push_back(FakePlatform::choose(second));
-        e.form.open();
-
-        QCOMPARE(e.services(), expectedDialogs);
-        if (loaded) {
-            QCOMPARE(e.text().bytes(), QByteArray("second\r\n"));
-            QCOMPARE(e.form.windowTitle(), QStringLiteral("Second.java - Tarnwick"));
-            QVERIFY(e.state().isSaved);
-            QCOMPARE(e.state().indentLevel, 0);
-            QCOMPARE(e.state().lastKeyCode, 0);
-            QVERIFY(!e.text().isUndoAvailable());
-        } else {
-            QCOMPARE(e.text().bytes(), edited);
-            QVERIFY(!e.state().isSaved);
-            QCOMPARE(e.state().indentLevel, 2);
-            QCOMPARE(e.state().lastKeyCode, 13);
-        }
-        if (answer == 6 && !saveDialogCancels)
-            QCOMPARE(readBytes(saveTarget), edited);
-    }
-
-    void openCancelledStaysSilent() {
-        Editor e;
-        e.type("keep");
-        e.state().indentLevel = 4;
-        e.platform.messageAnswers.push_back(MsgAnswer::No);
-        e.platform.openAnswers.push_back(std::nullopt);
-        e.form.open();
-        QCOMPARE(e.platform.callsOf(QStringLiteral("messageBox")).size(), 1);
-        QCOMPARE(e.text().bytes(), QByteArray("keep"));
-        QCOMPARE(e.state().indentLevel, 4);
-        QVERIFY(!e.state().isSaved);
+        // New keeps the typing state; only an Open that loads resets it.
+        QCOMPARE(e.state().indentLevel, replaced && !isNew ? 0 : 3);
+        QCOMPARE(e.state().lastKeyCode, replaced && !isNew ? 0 : 13);
+        if (answer == 6 && !saveCancels)
+            QCOMPARE(readBytes(saveTarget), before);
     }
 
     void saveAsOntoExistingFile_data() {
@@ -312,8 +245,11 @@ private slots:
         const QString first = dir->filePath(QStringLiteral("One.java"));
         const QString renamed = dir->filePath(QStringLiteral("Two.java"));
         QVERIFY(writeBytes(first, "one"));
+        // A longer old file under the new name: no byte of it may remain.
+        QVERIFY(writeBytes(renamed, QByteArray(1000, 'x')));
         e.platform.openAnswers.push_back(FakePlatform::choose(first));
         e.form.open();
+        e.platform.messageAnswers.push_back(MsgAnswer::Yes);
         e.platform.saveAnswers.push_back(FakePlatform::choose(renamed));
         e.form.save();
         e.type(" more");
@@ -326,18 +262,6 @@ private slots:
         QVERIFY(e.state().saveCompleted);
         // Bound documents save without a dialog.
         QCOMPARE(e.platform.callsOf(QStringLiteral("saveDialog")).size(), 1);
-    }
-
-    void shorterSaveLeavesNoOldBytes() {
-        Editor e;
-        const QString path = dir->filePath(QStringLiteral("Long.java"));
-        QVERIFY(writeBytes(path, QByteArray(1000, 'x')));
-        e.platform.openAnswers.push_back(FakePlatform::choose(path));
-        e.form.open();
-        e.text().clearDocument();
-        e.type("short");
-        e.form.saveim();
-        QCOMPARE(readBytes(path), QByteArray("short"));
     }
 
     // A failed write is reported, and nothing that asked for the save goes
