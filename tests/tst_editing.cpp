@@ -99,6 +99,11 @@ void TestEditing::run(const QStringList& script) {
             }
         } else if (step == QLatin1String("click")) {
             QTest::mouseClick(text_->viewport(), Qt::LeftButton, {}, QPoint(5, 5));
+        } else if (step == QLatin1String("select-all")) {
+            text_->selectAll();
+        } else if (step == QLatin1String("open-cancelled")) {
+            platform_->openAnswers = {std::nullopt};
+            form_->open();
         } else if (step == QLatin1String("new")) {
             form_->new_();
         } else if (step == QLatin1String("open")) {
@@ -128,9 +133,15 @@ void TestEditing::indentation_data() {
         << Typing{{"a\r\b"}, "a", 1, 0, backspace};
     QTest::newRow("shift released between enter and backspace keeps the level")
         << Typing{{"\ta\r", "shift", "\b"}, "\ta\n", 3, 1, backspace};
+    QTest::newRow("Tab over a multi-line selection is one Tab, one level")
+        << Typing{{"ab\rcd", "select-all", "\t"}, "\t", 1, 1, keyCodeTab};
+    QTest::newRow("moving the caret by keyboard keeps")
+        << Typing{{"\t\tx\r", "left"}, "\t\tx\n\t\t", 5, 2, int(Qt::Key_Left)};
     QTest::newRow("click resets") << Typing{{"\t\tx\r", "click"}, "\t\tx\n\t\t", 0, 0, 0};
     QTest::newRow("completed Open resets")
         << Typing{{"\t\tx\r", "open"}, "class Hello {}\n", 0, 0, 0};
+    QTest::newRow("Open that ends early keeps")
+        << Typing{{"\t\tx\r", "open-cancelled"}, "\t\tx\n\t\t", 6, 2, enter};
     QTest::newRow("New keeps") << Typing{{"\t\tx\r", "new"}, "", 0, 2, enter};
 }
 
@@ -166,6 +177,8 @@ void TestEditing::editCommands_data() {
     QTest::newRow("Ctrl+Ins copies") << EditCase{"Ctrl+Ins", "mine", 6, 11, start, "world", 6, 11};
     QTest::newRow("Shift+Ins pastes")
         << EditCase{"Shift+Ins", "mine", 6, 11, "hello mine", "mine", 10, 10};
+    QTest::newRow("pasted Tabs raise no level")
+        << EditCase{"edpaste", "\t\t", 6, 11, "hello \t\t", "\t\t", 8, 8};
 }
 
 void TestEditing::editCommands() {
@@ -188,6 +201,7 @@ void TestEditing::editCommands() {
     QCOMPARE(selectionOf(text_), qMakePair(long(c.anchorAfter), long(c.caretAfter)));
     QCOMPARE(form_->state().isSaved, c.text == "hello world");
     QVERIFY(platform_->calls.isEmpty());
+    QCOMPARE(form_->state().indentLevel, 0);
     QTest::keyClick(text_, Qt::Key_Z, Qt::ControlModifier); // one undo step
     QCOMPARE(text_->bytes(), QByteArray("hello world"));
 }
