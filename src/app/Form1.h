@@ -2,6 +2,7 @@
 
 #include "app/EditorState.h"
 #include "app/FontSettings.h"
+#include "fontdialog/FontDialogMemory.h"
 
 #include <QHash>
 #include <QMainWindow>
@@ -88,6 +89,8 @@ private:
     std::unique_ptr<DocumentCommands> documents_;
     QHash<QString, QAction*> actions_;
     QPointer<QWidget> form2_;
+    // Outlives every opening of the font dialog.
+    FontDialogMemory fontDialogMemory_;
     QPointer<QWidget> about_;
 };
 

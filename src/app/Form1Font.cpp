@@ -1,7 +1,6 @@
 // "Font....": the font and colour dialog.
 #include "app/Form1.h"
 
-#include "fontdialog/FontDialogMemory.h"
 #include "fontdialog/Form2.h"
 #include "platform/PlatformServices.h"
 
@@ -15,12 +14,8 @@ void Form1::font() {
         platform_.showWindow(open);
         return;
     }
-    // The dialog's memory lives with this window, across the dialog's openings.
-    auto* holder = findChild<FontDialogMemoryHolder*>(QString(), Qt::FindDirectChildrenOnly);
-    if (!holder)
-        holder = new FontDialogMemoryHolder(this);
     // A child window, so it can never outlive the main window.
-    auto* dialog = new Form2(*text1_, platform_, fontSettings_, holder->memory, this);
+    auto* dialog = new Form2(*text1_, platform_, fontSettings_, fontDialogMemory_, this);
     form2_ = dialog;
     platform_.showWindow(dialog);
 }
