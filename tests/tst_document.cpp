@@ -1,6 +1,7 @@
 // New, Open, Save and Save As: questions, titles, state, and bytes on disk.
 #include "app/Form1.h"
 #include "app/Text1.h"
+#include "support/Editor.h"
 #include "support/FakePlatform.h"
 #include "support/TestFiles.h"
 
@@ -15,15 +16,6 @@ namespace {
 
 const QString unsavedText = QStringLiteral("Do you want to save the changes");
 const QString unsavedTitle = QStringLiteral("File not saved");
-
-struct Editor {
-    FakePlatform platform;
-    FontSettings fonts;
-    Form1 form{platform, fonts};
-    Text1& text() { return *form.text1(); }
-    EditorState& state() { return form.state(); }
-    void type(const QByteArray& bytes) { text().appendBytes(bytes); }
-};
 
 QByteArray allByteValues() {
     QByteArray bytes;

@@ -6,6 +6,7 @@
 #include "fontdialog/FontTables.h"
 #include "fontdialog/Form2.h"
 #include "platform/FontMapping.h"
+#include "support/Editor.h"
 #include "support/FakePlatform.h"
 
 #include <QAction>
@@ -39,11 +40,7 @@ QList<int> stored(const FontSettings& s) {
     return {s.fontIndex, s.sizeIndex, s.bold, s.italic, s.strikeout, s.underline};
 }
 
-struct Editor {
-    FakePlatform platform;
-    FontSettings settings;
-    Form1 form{platform, settings};
-    Text1& text() { return *form.text1(); }
+struct FontEditor : Editor {
     // What Scintilla really draws the text with (style 0): family, points,
     // bold/italic/underline/strikeout as letters, foreground, background.
     QStringList look() {
@@ -110,7 +107,7 @@ class TestFontDialog : public QObject {
 
 private slots:
     void firstOpeningThenFontAgain() {
-        Editor e;
+        FontEditor e;
         Form2* dialog = e.openFont();
         QCOMPARE(dialog->windowTitle(), QStringLiteral("Font..."));
         // "MS Sans Serif", "10", "Fore", and the default text colour equals
@@ -130,7 +127,7 @@ private slots:
     }
 
     void layout() {
-        Editor e;
+        FontEditor e;
         QCOMPARE(e.openFont()->size(), QSize(473, 240));
         // One line per control: name, container, place and size, caption or entries.
         QStringList lines;
@@ -169,7 +166,7 @@ private slots:
     }
 
     void sizesAndStylesApplyToTheWholeText() {
-        Editor e;
+        FontEditor e;
         e.text().appendBytes("ab");
         e.openFont();
         // The size is the row plus 9 points, never the entry's text.
@@ -190,7 +187,7 @@ private slots:
     }
 
     void coloursFollowTheTarget() {
-        Editor e;
+        FontEditor e;
         e.openFont();
         // The text area starts on a white background, so "Back" finds "White".
         e.click("Option3");
@@ -206,7 +203,7 @@ private slots:
     }
 
     void reopeningRestoresAndClosingTheMainWindowStores() {
-        Editor e;
+        FontEditor e;
         e.form.show();
         e.openFont();
         e.clickRow("List1", 5); // "Courier New"
@@ -218,7 +215,7 @@ private slots:
         e.click(e.colourButton(6)); // magenta background
         QPointer<Form2> old = e.dialog();
         old->close(); // its deletion still waits for the event loop
-        QCOMPARE(stored(e.settings), QList<int>({5, 5, 1, 0, 1, 0}));
+        QCOMPARE(stored(e.fonts), QList<int>({5, 5, 1, 0, 1, 0}));
 
         QVERIFY(e.openFont() != old);
         // The target is "Fore" again, showing the entry that matches the text.
@@ -232,7 +229,7 @@ private slots:
         QVERIFY(e.form.close());
         QCOMPARE(e.platform.callsOf(QStringLiteral("close")),
                  QList<PlatformCall>({{"close", "Form2", {}, -1}}));
-        QCOMPARE(stored(e.settings), QList<int>({0, 5, 1, 0, 1, 1}));
+        QCOMPARE(stored(e.fonts), QList<int>({0, 5, 1, 0, 1, 1}));
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QVERIFY(!dialog);
     }
@@ -242,7 +239,7 @@ private slots:
         if (missing.isEmpty())
             QSKIP("needs a font of the list that is not installed here");
         // A click returns to the entry before it, with one message.
-        Editor e;
+        FontEditor e;
         e.openFont();
         e.clickRow("List1", 12); // "Times New Roman"
         e.clickRow("List1", missing.first());
@@ -252,7 +249,7 @@ private slots:
         // The last good font outlives the window: a stored font failing at
         // the next opening returns to it.
         e.dialog()->close();
-        e.settings.fontIndex = std::int16_t(missing.last());
+        e.fonts.fontIndex = std::int16_t(missing.last());
         e.openFont();
         QCOMPARE(e.messages(), QList<PlatformCall>({notFound, notFound}));
         QCOMPARE(e.list("List1")->currentRow(), 12);

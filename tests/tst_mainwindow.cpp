@@ -3,6 +3,7 @@
 #include "app/Form1.h"
 #include "app/Text1.h"
 #include "platform/FontMapping.h"
+#include "support/Editor.h"
 #include "support/FakePlatform.h"
 #include "support/TestFiles.h"
 
@@ -17,24 +18,6 @@
 
 using namespace tarnwick;
 using namespace tarnwick::test;
-
-namespace {
-
-struct Editor {
-    FakePlatform platform;
-    FontSettings fonts;
-    Form1 form{platform, fonts};
-    Text1& text() { return *form.text1(); }
-
-    bool showActive() {
-        form.show();
-        QApplication::setActiveWindow(&form);
-        form.text1()->setFocus();
-        return QTest::qWaitForWindowActive(&form);
-    }
-};
-
-} // namespace
 
 class TestMainWindow : public QObject {
     Q_OBJECT

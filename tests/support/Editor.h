@@ -1,0 +1,31 @@
+#pragma once
+
+#include "app/FontSettings.h"
+#include "app/Form1.h"
+#include "app/Text1.h"
+#include "support/FakePlatform.h"
+
+#include <QApplication>
+#include <QTest>
+
+namespace tarnwick::test {
+
+// A main window on the test double, as the tests of every subsystem use it.
+struct Editor {
+    FakePlatform platform;
+    FontSettings fonts;
+    Form1 form{platform, fonts};
+
+    Text1& text() { return *form.text1(); }
+    EditorState& state() { return form.state(); }
+    void type(const QByteArray& bytes) { text().appendBytes(bytes); }
+    // Shown, active and with the text area focused, so shortcuts reach it.
+    bool showActive() {
+        form.show();
+        QApplication::setActiveWindow(&form);
+        form.text1()->setFocus();
+        return QTest::qWaitForWindowActive(&form);
+    }
+};
+
+} // namespace tarnwick::test
