@@ -34,6 +34,12 @@ if ((${#missing[@]})); then
 fi
 
 if [ ! -f "$root/build/CMakeCache.txt" ]; then
-    cmake -S "$root" -B "$root/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo
+    launcher=()
+    # A compiler cache, where one is installed, makes rebuilds in fresh
+    # clones cheap; nothing depends on it.
+    if command -v ccache >/dev/null 2>&1; then
+        launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+    fi
+    cmake -S "$root" -B "$root/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo "${launcher[@]}"
 fi
 cmake --build "$root/build" -j"$(nproc)"
