@@ -6,12 +6,15 @@
 
 #include <QAbstractButton>
 #include <QDir>
+#include <QInputDialog>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
 
+#include <algorithm>
 #include <csignal>
 #include <sys/resource.h>
 
@@ -121,6 +124,7 @@ private slots:
         QString shownTitle;
         int shownButtons = 0;
         bool icon = false;
+        bool plain = false;
         bool pressed = false;
         // The box is modal: inspect and answer it from inside its own loop.
         QTimer::singleShot(0, [&] {
@@ -131,6 +135,10 @@ private slots:
             shownTitle = box->windowTitle();
             shownButtons = box->buttons().size();
             icon = box->icon() == QMessageBox::Information;
+            const QList<QLabel*> labels = box->findChildren<QLabel*>();
+            plain = std::any_of(labels.begin(), labels.end(), [&](QLabel* label) {
+                return label->text() == shownText && label->textFormat() == Qt::PlainText;
+            });
             for (QAbstractButton* b : box->buttons()) {
                 if (b->text().remove(QLatin1Char('&')) == press) {
                     b->click();
@@ -138,14 +146,34 @@ private slots:
                 }
             }
         });
-        const MsgAnswer got = platform.messageBox(QStringLiteral("\rfirst\rsecond"),
-                                                  MsgStyle(style), QStringLiteral("Title"));
+        // A file name in a message is shown as itself, never as markup.
+        const MsgAnswer got =
+            platform.messageBox(QStringLiteral("\r<font color=white>first\rsecond"),
+                                MsgStyle(style), QStringLiteral("Title"));
         QVERIFY(pressed);
         QCOMPARE(int(got), answer);
-        QCOMPARE(shownText, QStringLiteral("\nfirst\nsecond"));
+        QCOMPARE(shownText, QStringLiteral("\n<font color=white>first\nsecond"));
+        QVERIFY(plain);
         QCOMPARE(shownTitle, QStringLiteral("Title"));
         QCOMPARE(shownButtons, buttons);
         QCOMPARE(icon, informationIcon);
+    }
+
+    // A pasted command longer than a line edit's default limit comes back
+    // whole; Cancel gives the empty string.
+    void inputBoxKeepsLongAnswers() {
+        QtPlatform platform;
+        const QString pasted(40000, QLatin1Char('x'));
+        for (const bool accept : {true, false}) {
+            QTimer::singleShot(0, [&] {
+                auto* dialog = qobject_cast<QInputDialog*>(QApplication::activeModalWidget());
+                QVERIFY(dialog);
+                dialog->findChild<QLineEdit*>()->insert(pasted);
+                accept ? dialog->accept() : dialog->reject();
+            });
+            QCOMPARE(platform.inputBox(QStringLiteral("Prompt"), QStringLiteral("Title")),
+                     accept ? pasted : QString());
+        }
     }
 };
 

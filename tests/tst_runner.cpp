@@ -85,7 +85,7 @@ private slots:
         row("unquoted, allowed marks, one byte each", "compile", "My a+b@c,d=e-f_g.\u00e9.java",
             "temc.bat", script("javac My a+b@c,d=e-f_g.\xe9.java"));
         row("exec five characters", "exec", ".java", "temr.bat", script("java "));
-        row("comlne untitled", "comlne", "", "temc.bat", script("ls \"a b\" ?"));
+        row("comlne untitled", "comlne", "", "temc.bat", script("ls \"a b\" \xe9"));
         row("comlne cancel", "comlne", "", "temc.bat", script(""));
         row("compro untitled", "compro", "", "command.com", "old");
         // No shell reads these command lines, so any name may pass.
@@ -97,6 +97,15 @@ private slots:
         for (const char* command : {"exec", "nexec"})
             row(QString("short title ") + command, command, "Main", "", "old",
                 "No class name can be formed from the file name\rMain");
+        // Whatever starts them, javac and java would read these as options.
+        for (const char* command : {"compile", "exec", "ncomp", "nexec"})
+            for (const QString name : {"-jar evil.jar x.java", "-version.java", "x @args.java"})
+                row(command + (" " + name), command, name, "", "old",
+                    "The file name cannot be used in a command line\r" + name +
+                        "\rNo word of it may start with - or @");
+        row("ncomp quoted option", "ncomp", "\"-d\" x.java", "", "old",
+            "The file name cannot be used in a command line\r\"-d\" x.java\r"
+            "No word of it may start with - or @");
         QStringList names{"a;rm -rf ~.java", "$(curl x|sh).java", "\u03a9.java", "a\u20acb.java"};
         for (const char c : QByteArray(";$`\"'|&<>\\\t\n*?()[]{}~#!%^:/"))
             names.append(QStringLiteral("a%1b.java").arg(QLatin1Char(c)));
@@ -129,7 +138,7 @@ private slots:
         QVERIFY(writeBytes(name, "old"));
         FakePlatform platform;
         if (QTest::currentDataTag() != QByteArray("comlne cancel"))
-            platform.inputAnswers.push_back("ls \"a b\" \u20ac");
+            platform.inputAnswers.push_back("ls \"a b\" \u00e9");
         if (failing == "start")
             platform.failStart = "no";
         else if (!failing.isEmpty())
@@ -152,6 +161,49 @@ private slots:
         QCOMPARE(platform.started, started.isEmpty() ? QStringList() : QStringList{started});
         QCOMPARE(files(), QStringList{name});
         QCOMPARE(contents(name), left);
+    }
+
+    // An answer that the script could not hold exactly is refused before a
+    // byte is written: the old script is gone, the new one stays empty, and
+    // nothing starts.
+    void refusedAnswers_data() {
+        QTest::addColumn<QString>("answer");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("outside the code page, would be a wildcard")
+            << "rm -f \u041f\u0440\u0438\u0432\u0435\u0442.txt"
+            << "It holds \"\u041f\" (U+041F), a character outside the code page";
+        QTest::newRow("beyond the first plane, named whole")
+            << "echo \U0001F600"
+            << "It holds \"\U0001F600\" (U+1F600), a character outside the code page";
+        QTest::newRow("pasted line feed")
+            << "ls -l\ntouch X"
+            << "It holds a line break, which would run as a second command";
+        QTest::newRow("carriage return")
+            << "ls\rtouch X"
+            << "It holds a line break, which would run as a second command";
+        QTest::newRow("NUL") << QString::fromLatin1("ls\0 -l", 6)
+                             << "It holds a NUL character, which would cut it short";
+        QTest::newRow("longer than a shell argument")
+            << QString(128 * 1024, QLatin1Char('x'))
+            << "It has 131072 characters; at most 131071 can be run";
+    }
+    void refusedAnswers() {
+        QFETCH(QString, answer);
+        QFETCH(QString, reason);
+        QVERIFY(writeBytes("temc.bat", "old"));
+        FakePlatform platform;
+        platform.inputAnswers.push_back(answer);
+        runner::comlne(platform);
+        QCOMPARE(platform.callsOf("messageBox"),
+                 (QList<PlatformCall>{{"messageBox", "The command line cannot be run\r" + reason,
+                                       "Can't run", 64}}));
+        QCOMPARE(platform.started, QStringList());
+        QCOMPARE(contents("temc.bat"), QByteArray(""));
+        // The longest line that can run goes in whole.
+        platform.inputAnswers.push_back(QString(128 * 1024 - 1, QLatin1Char('y')));
+        runner::comlne(platform);
+        QCOMPARE(contents("temc.bat").size(), 31 + 128 * 1024 - 1);
+        QCOMPARE(platform.started, QStringList{"temc.bat"});
     }
 
     void stepsInOrder() {

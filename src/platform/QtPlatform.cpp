@@ -7,8 +7,11 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QInputDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QWidget>
+
+#include <limits>
 
 namespace tarnwick {
 
@@ -38,6 +41,9 @@ MsgAnswer QtPlatform::messageBox(const QString& text, MsgStyle style, const QStr
         .replace(QLatin1Char('\r'), QLatin1Char('\n'));
     QMessageBox box(dialogParent_);
     box.setWindowTitle(title);
+    // Texts carry file names and typed commands: a name such as
+    // "<font color=white>x.java" must show as itself, never as markup.
+    box.setTextFormat(Qt::PlainText);
     box.setText(shown);
     switch (style) {
     case MsgStyle::OkOnly:
@@ -70,10 +76,15 @@ MsgAnswer QtPlatform::messageBox(const QString& text, MsgStyle style, const QStr
 }
 
 QString QtPlatform::inputBox(const QString& prompt, const QString& title) {
-    bool ok = false;
-    const QString answer =
-        QInputDialog::getText(dialogParent_, title, prompt, QLineEdit::Normal, QString(), &ok);
-    return ok ? answer : QString();
+    QInputDialog dialog(dialogParent_);
+    dialog.setInputMode(QInputDialog::TextInput);
+    dialog.setWindowTitle(title);
+    dialog.setLabelText(prompt);
+    // A line edit keeps 32,767 characters by default and drops the rest of a
+    // longer paste without a word; the caller decides what is too long.
+    if (auto* edit = dialog.findChild<QLineEdit*>())
+        edit->setMaxLength(std::numeric_limits<int>::max());
+    return dialog.exec() == QDialog::Accepted ? dialog.textValue() : QString();
 }
 
 std::optional<FileChoice> QtPlatform::openFileDialog(const FileFilter& filter) {

@@ -13,10 +13,21 @@ inline const QString compileScript = QStringLiteral("temc.bat");
 inline const QString executeScript = QStringLiteral("temr.bat");
 
 // The four lines "@echo OFF", "clearscr", the command line, "keypress",
-// joined by CR LF with nothing after the last, one byte per character.
-// A character the single-byte code page cannot hold becomes "?", as it
-// would in the text area.
+// joined by CR LF with nothing after the last, one byte per character. The
+// command line must have passed commandLineProblem(): nothing is replaced on
+// its way into the script.
 QByteArray launchScriptBytes(const QString& commandLine);
+
+// The longest line a script can run: the shell gets it as one argument, and
+// Linux refuses a single argument of 128 KiB or more (MAX_ARG_STRLEN, which
+// counts the terminating NUL).
+inline constexpr qsizetype longestCommandLine = 128 * 1024 - 1;
+
+// Why a typed command line cannot go into a script, or none when it can. A
+// character outside the code page would otherwise become "?", which the
+// shell reads as a wildcard; a CR or LF would start a second command that
+// the one-line input box never showed; a NUL would cut the line short.
+std::optional<QString> commandLineProblem(const QString& commandLine);
 
 // "javac " followed by the title, unquoted.
 QString compileCommandLine(const QString& fileTitle);
@@ -32,5 +43,10 @@ std::optional<QString> classNameFor(const QString& fileTitle);
 // code page. Anything else (";", "$", quotes, "|", ...) could run a command
 // of the file name's choosing.
 bool isSafeInCommandLine(const QString& fileTitle);
+
+// Whether a word of the command line that the title forms would start with
+// "-" or "@": javac and java would read it as an option or an argument file
+// ("-jar evil.jar x.java", "-version.java"), however the line is started.
+bool makesAnOption(const QString& fileTitle);
 
 } // namespace tarnwick::runner

@@ -71,12 +71,20 @@ std::optional<QString> className(const EditorState& state, PlatformServices& pla
     return name;
 }
 
-// Compile and Execute put the title into a line that a shell reads.
-bool safe(const EditorState& state, PlatformServices& platform, const QString& title) {
-    if (isSafeInCommandLine(state.fileTitle))
-        return true;
-    tell(platform, unsafeNameText(state.fileTitle), title);
-    return false;
+// javac and java would take a word of the title that starts with "-" or
+// "@" as an option, however they are started; Compile and Execute also put
+// the title into a line that a shell reads.
+bool usableTitle(const EditorState& state, PlatformServices& platform, const QString& title,
+                 bool shellReads) {
+    if (shellReads && !isSafeInCommandLine(state.fileTitle)) {
+        tell(platform, unsafeNameText(state.fileTitle), title);
+        return false;
+    }
+    if (makesAnOption(state.fileTitle)) {
+        tell(platform, optionNameText(state.fileTitle), title);
+        return false;
+    }
+    return true;
 }
 
 } // namespace
@@ -88,14 +96,16 @@ bool writeLaunchScript(PlatformServices& platform, const QString& fileName,
 }
 
 void compile(const EditorState& state, PlatformServices& platform) {
-    if (!titled(state, platform, cantCompileTitle) || !safe(state, platform, cantCompileTitle))
+    if (!titled(state, platform, cantCompileTitle) ||
+        !usableTitle(state, platform, cantCompileTitle, true))
         return;
     writeLaunchScript(platform, compileScript, compileCommandLine(state.fileTitle),
                       cantCompileTitle);
 }
 
 void exec(const EditorState& state, PlatformServices& platform) {
-    if (!titled(state, platform, cantExecuteTitle) || !safe(state, platform, cantExecuteTitle))
+    if (!titled(state, platform, cantExecuteTitle) ||
+        !usableTitle(state, platform, cantExecuteTitle, true))
         return;
     if (const std::optional<QString> name = className(state, platform))
         writeLaunchScript(platform, executeScript, executeCommandLine(*name), cantExecuteTitle);
@@ -107,6 +117,12 @@ void comlne(PlatformServices& platform) {
     if (!prepareScript(platform, compileScript, cantRunTitle))
         return;
     const QString answer = platform.inputBox(commandLinePrompt, commandLineTitle);
+    // Refused before a byte is written: the empty script of the first half
+    // stays, and nothing starts.
+    if (const std::optional<QString> problem = commandLineProblem(answer)) {
+        tell(platform, *problem, cantRunTitle);
+        return;
+    }
     finishScript(platform, compileScript, answer, cantRunTitle);
 }
 
@@ -115,13 +131,15 @@ void compro(PlatformServices& platform) {
 }
 
 void ncomp(const EditorState& state, PlatformServices& platform) {
-    if (!titled(state, platform, cantCompileTitle))
+    if (!titled(state, platform, cantCompileTitle) ||
+        !usableTitle(state, platform, cantCompileTitle, false))
         return;
     start(platform, compileCommandLine(state.fileTitle), cantCompileTitle);
 }
 
 void nexec(const EditorState& state, PlatformServices& platform) {
-    if (!titled(state, platform, cantExecuteTitle))
+    if (!titled(state, platform, cantExecuteTitle) ||
+        !usableTitle(state, platform, cantExecuteTitle, false))
         return;
     if (const std::optional<QString> name = className(state, platform))
         start(platform, executeCommandLine(*name), cantExecuteTitle);

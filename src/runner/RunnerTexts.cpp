@@ -34,4 +34,35 @@ QString unsafeNameText(const QString& fileTitle) {
         QStringLiteral("Only letters, digits, spaces and . _ - + @ , = are allowed"));
 }
 
+QString optionNameText(const QString& fileTitle) {
+    return twoLines(
+        twoLines(QStringLiteral("The file name cannot be used in a command line"), fileTitle),
+        QStringLiteral("No word of it may start with - or @"));
+}
+
+namespace {
+QString cannotRun(const QString& reason) {
+    return twoLines(QStringLiteral("The command line cannot be run"), reason);
+}
+} // namespace
+
+QString outsideCodePageText(char32_t character) {
+    const QString code = QString::number(uint(character), 16).toUpper().rightJustified(4, u'0');
+    return cannotRun(QStringLiteral("It holds \"%1\" (U+%2), a character outside the code page")
+                         .arg(QString::fromUcs4(&character, 1), code));
+}
+
+QString lineBreakInCommandText() {
+    return cannotRun(QStringLiteral("It holds a line break, which would run as a second command"));
+}
+
+QString nulInCommandText() {
+    return cannotRun(QStringLiteral("It holds a NUL character, which would cut it short"));
+}
+
+QString tooLongCommandText(qsizetype length, qsizetype longest) {
+    return cannotRun(
+        QStringLiteral("It has %1 characters; at most %2 can be run").arg(length).arg(longest));
+}
+
 } // namespace tarnwick::runnertexts

@@ -35,5 +35,13 @@ QString cantStartText(const QString& commandLine, const QString& reason);
 QString noClassNameText(const QString& fileTitle);
 // "The file name cannot be used in a command line" CR "<title>" CR what is allowed
 QString unsafeNameText(const QString& fileTitle);
+// The same refusal for a name of which a word would be read as an option.
+QString optionNameText(const QString& fileTitle);
+
+// "The command line cannot be run" CR why.
+QString outsideCodePageText(char32_t character);
+QString lineBreakInCommandText();
+QString nulInCommandText();
+QString tooLongCommandText(qsizetype length, qsizetype longest);
 
 } // namespace tarnwick::runnertexts
