@@ -3,11 +3,14 @@
 #include "app/Text1.h"
 #include "support/Editor.h"
 #include "support/FakePlatform.h"
+#include "support/MemoryLimit.h"
 #include "support/TestFiles.h"
 
 #include <QDir>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <optional>
 
 using namespace tarnwick;
 using namespace tarnwick::test;
@@ -336,16 +339,32 @@ private slots:
     void failedOpenChangesNothing_data() {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("reason"); // checked where the editor words it
         QTest::newRow("vanished file")
-            << QStringLiteral("Missing.java") << QStringLiteral("missing");
-        QTest::newRow("a folder") << QStringLiteral("Folder.java") << QStringLiteral("folder");
-        QTest::newRow("read error") << QStringLiteral("Bad.java") << QStringLiteral("injected");
+            << QStringLiteral("Missing.java") << QStringLiteral("missing") << QString();
+        QTest::newRow("a folder") << QStringLiteral("Folder.java") << QStringLiteral("folder")
+                                  << QString();
+        QTest::newRow("read error") << QStringLiteral("Bad.java") << QStringLiteral("injected")
+                                    << QStringLiteral("Input/output error");
         QTest::newRow("read error halfway")
-            << QStringLiteral("Half.java") << QStringLiteral("halfway");
+            << QStringLiteral("Half.java") << QStringLiteral("halfway")
+            << QStringLiteral("Input/output error");
+        // Files this large are sparse: they take no room on disk.
+        QTest::newRow("2 GiB: more than the text area edits correctly")
+            << QStringLiteral("Huge.java") << QStringLiteral("huge")
+            << QStringLiteral("The file is larger than 2 GiB, the most the editor can hold");
+        QTest::newRow("100 GB")
+            << QStringLiteral("Vast.java") << QStringLiteral("vast")
+            << QStringLiteral("The file is larger than 2 GiB, the most the editor can hold");
+        QTest::newRow("memory runs out") << QStringLiteral("Big.java") << QStringLiteral("memory")
+                                         << QStringLiteral("Not enough memory");
     }
     void failedOpenChangesNothing() {
         QFETCH(QString, name);
         QFETCH(QString, kind);
+        QFETCH(QString, reason);
+        if (kind == QLatin1String("memory") && !canLimitMemory)
+            QSKIP("address sanitizer: a memory limit cannot produce a failed allocation");
         Editor e;
         const QString bound = dir->filePath(QStringLiteral("Bound.java"));
         QVERIFY(writeBytes(bound, "bound"));
@@ -365,15 +384,29 @@ private slots:
             QVERIFY(writeBytes(target, QByteArray(4000, 'h') + "\r\n"));
             e.platform.failReadHalfway.insert(target, QStringLiteral("Input/output error"));
         }
+        const qint64 sparseSize = kind == QLatin1String("huge")     ? Text1::largestDocument + 1
+                                  : kind == QLatin1String("vast")   ? qint64(100'000'000'000)
+                                  : kind == QLatin1String("memory") ? qint64(1'500'000'000)
+                                                                    : 0;
+        if (sparseSize)
+            QVERIFY(writeBytes(target, "") && QFile(target).resize(sparseSize));
         e.text().SendScintilla(QsciScintillaBase::SCI_SETSEL, 2L, 7L);
         e.platform.messageAnswers.push_back(MsgAnswer::No);
         e.platform.openAnswers.push_back(FakePlatform::choose(target));
-        e.form.open();
+        {
+            std::optional<MemoryLimit> limit;
+            if (kind == QLatin1String("memory"))
+                QVERIFY(limit.emplace(256 << 20).active());
+            e.form.open();
+        }
 
         const auto messages = e.platform.callsOf(QStringLiteral("messageBox"));
         QCOMPARE(messages.size(), 2);
         QCOMPARE(messages.last().title, QStringLiteral("Can't open"));
         QVERIFY(messages.last().text.startsWith(target + QStringLiteral(" could not be read\r")));
+        if (!reason.isEmpty())
+            QCOMPARE(messages.last().text,
+                     target + QStringLiteral(" could not be read\r") + reason);
         QCOMPARE(messages.last().style, 64);
         QCOMPARE(e.text().bytes(), QByteArray("bound edit"));
         QCOMPARE(e.form.windowTitle(), QStringLiteral("Bound.java - Tarnwick"));

@@ -5,15 +5,20 @@
 #include "app/KeyCodes.h"
 #include "app/Text1.h"
 #include "support/FakePlatform.h"
+#include "support/MemoryLimit.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
 #include <QKeyEvent>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <memory>
+#include <optional>
+
+#include <sys/mman.h>
 
 using namespace tarnwick;
 using tarnwick::test::FakePlatform;
@@ -61,6 +66,8 @@ private slots:
     void indentation();
     void editCommands_data();
     void editCommands();
+    void pasteThatDoesNotFitChangesNothing_data();
+    void pasteThatDoesNotFitChangesNothing();
 
 private:
     void run(const QStringList& script);
@@ -204,6 +211,47 @@ void TestEditing::editCommands() {
     QCOMPARE(form_->state().indentLevel, 0);
     QTest::keyClick(text_, Qt::Key_Z, Qt::ControlModifier); // one undo step
     QCOMPARE(text_->bytes(), QByteArray("hello world"));
+}
+
+void TestEditing::pasteThatDoesNotFitChangesNothing_data() {
+    QTest::addColumn<qint64>("clipSize");
+    QTest::addColumn<bool>("memoryLimited");
+    QTest::addColumn<QString>("reason");
+    // "hello world" with "world" selected: 6 bytes stay.
+    QTest::newRow("past 2 GiB") << Text1::largestDocument - 5 << false
+                                << "The text would grow larger than 2 GiB, the most the editor can "
+                                   "hold";
+    QTest::newRow("memory runs out") << qint64(512 << 20) << true << "Not enough memory";
+}
+
+void TestEditing::pasteThatDoesNotFitChangesNothing() {
+    QFETCH(qint64, clipSize);
+    QFETCH(bool, memoryLimited);
+    QFETCH(QString, reason);
+    if (memoryLimited && !test::canLimitMemory)
+        QSKIP("address sanitizer: a memory limit cannot produce a failed allocation");
+    // Untouched anonymous memory reads as zeros and costs nothing until used.
+    void* zeros = mmap(nullptr, size_t(clipSize), PROT_READ, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    QVERIFY(zeros != MAP_FAILED);
+    const auto unmap = qScopeGuard([&] { munmap(zeros, size_t(clipSize)); });
+    text_->appendBytes("hello world");
+    form_->state().isSaved = true;
+    form_->state().clipText = QByteArray::fromRawData(static_cast<const char*>(zeros), clipSize);
+    text_->SendScintilla(QsciScintillaBase::SCI_SETSEL, 6UL, 11L);
+    {
+        std::optional<test::MemoryLimit> limit;
+        if (memoryLimited)
+            QVERIFY(limit.emplace(128 << 20).active());
+        form_->action(QStringLiteral("edpaste"))->trigger();
+    }
+    form_->state().clipText.clear();
+
+    QCOMPARE(platform_->calls,
+             (QList<test::PlatformCall>{
+                 {"messageBox", "The text could not be pasted\r" + reason, "Can't paste", 64}}));
+    QCOMPARE(text_->bytes(), QByteArray("hello world"));
+    QCOMPARE(selectionOf(text_), qMakePair(6L, 11L));
+    QVERIFY(form_->state().isSaved);
 }
 
 QTEST_MAIN(TestEditing)

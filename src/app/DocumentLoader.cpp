@@ -19,6 +19,10 @@ DocumentLoader::~DocumentLoader() {
 }
 
 bool DocumentLoader::add(const char* data, qint64 length) {
+    // A file that grows while it is read must still fit.
+    loaded_ += length;
+    if (loaded_ > Text1::largestDocument)
+        return false;
     for (qint64 i = 0; !breakSeen_ && i < length; ++i) {
         const char c = data[i];
         if (lastWasCr_) {

@@ -30,6 +30,7 @@ private:
     long caret_ = 0;
     long anchor_ = 0;
     long firstVisibleLine_ = 0;
+    qint64 loaded_ = 0;
     bool committed_ = false;
     char firstBreak_ = 0;
     bool crlf_ = false;

@@ -15,7 +15,7 @@ void Form1::edcopy() {
 }
 
 void Form1::edpaste() {
-    editing::edpaste(state_, *text1_);
+    editing::edpaste(state_, *text1_, platform_);
 }
 
 void Form1::eddel() {

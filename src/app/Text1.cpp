@@ -110,16 +110,38 @@ QByteArray Text1::selectedBytes() const {
     return QByteArray(text + start, end - start);
 }
 
-void Text1::replaceSelectedBytes(const QByteArray& bytes) {
-    SendScintilla(SCI_BEGINUNDOACTION);
-    // SCI_REPLACETARGET takes an explicit length, so NUL bytes go in too.
+bool Text1::replaceSelectedBytes(const QByteArray& bytes) {
     const long start = SendScintilla(SCI_GETSELECTIONSTART);
     const long end = SendScintilla(SCI_GETSELECTIONEND);
-    SendScintilla(SCI_SETTARGETSTART, start);
-    SendScintilla(SCI_SETTARGETEND, end);
-    SendScintilla(SCI_REPLACETARGET, bytes.size(), bytes.constData());
-    SendScintilla(SCI_GOTOPOS, start + long(bytes.size()));
+    if (byteLength() - (end - start) + bytes.size() > largestDocument)
+        return false;
+    SendScintilla(SCI_BEGINUNDOACTION);
+    // The new bytes go in after the selection before the selection goes, so
+    // that running out of memory on the way in leaves the text as it was.
+    // SCI_REPLACETARGET takes an explicit length, so NUL bytes go in too.
+    bool inserted = true;
+    try {
+        SendScintilla(SCI_SETTARGETRANGE, end, end);
+        SendScintilla(SCI_REPLACETARGET, bytes.size(), bytes.constData());
+    } catch (const std::bad_alloc&) {
+        inserted = false;
+    }
+    // Scintilla catches some allocation failures itself and only notes them.
+    if (SendScintilla(SCI_GETSTATUS) != SC_STATUS_OK) {
+        SendScintilla(SCI_SETSTATUS, SC_STATUS_OK);
+        inserted = false;
+    }
+    if (inserted) {
+        SendScintilla(SCI_DELETERANGE, start, end - start);
+        SendScintilla(SCI_GOTOPOS, start + long(bytes.size()));
+    }
     SendScintilla(SCI_ENDUNDOACTION);
+    // The undo history records an insertion before making it, so a failed
+    // one may have left a step that never happened; undoing it would
+    // delete text that is really there.
+    if (!inserted)
+        SendScintilla(SCI_EMPTYUNDOBUFFER);
+    return inserted;
 }
 
 void Text1::appendBytes(const QByteArray& bytes) {

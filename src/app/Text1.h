@@ -8,6 +8,7 @@
 #include <QList>
 #include <QRgb>
 
+#include <limits>
 #include <memory>
 #include <optional>
 
@@ -21,6 +22,11 @@ class Text1 : public QsciScintilla {
 public:
     explicit Text1(QWidget* parent = nullptr);
 
+    // The largest document edited correctly: QScintilla hands positions and
+    // lengths to its own code and to ours as int, so past this size an edit
+    // near the end would land somewhere else.
+    static constexpr qint64 largestDocument = std::numeric_limits<int>::max();
+
     // The whole text as bytes. The pointer stays valid until the next change.
     const char* rawBytes() const;
     qint64 byteLength() const;
@@ -28,7 +34,9 @@ public:
 
     QByteArray selectedBytes() const;
     // Replaces the selection (or inserts at the caret) as one undo step.
-    void replaceSelectedBytes(const QByteArray& bytes);
+    // False, with the text unchanged, when the result would be larger than
+    // largestDocument or memory runs out.
+    bool replaceSelectedBytes(const QByteArray& bytes);
     // Appends at the very end as one undo step, without touching the rest.
     void appendBytes(const QByteArray& bytes);
 

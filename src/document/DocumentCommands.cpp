@@ -57,13 +57,9 @@ void DocumentCommands::open() {
 
     // The whole file is read before anything else changes; a failed read
     // puts the previous text back as it was, and title and path stay.
-    std::unique_ptr<DocumentLoader> loader =
-        text_.beginLoad(platform_.fileLength(choice->fullPath));
+    std::unique_ptr<DocumentLoader> loader;
     QString error;
-    const bool read = platform_.readFile(
-        choice->fullPath,
-        [&loader](const char* data, qint64 length) { return loader->add(data, length); }, &error);
-    if (!read) {
+    if (!loadInto(loader, choice->fullPath, &error)) {
         loader.reset();
         platform_.messageBox(cantOpenText(choice->fullPath, error), MsgStyle::Information,
                              cantOpenTitle);
@@ -77,6 +73,26 @@ void DocumentCommands::open() {
     state_.isSaved = true;
     state_.indentLevel = 0;
     state_.lastKeyCode = 0;
+}
+
+bool DocumentCommands::loadInto(std::unique_ptr<DocumentLoader>& loader, const QString& path,
+                                QString* error) {
+    const qint64 length = platform_.fileLength(path);
+    if (length > Text1::largestDocument) {
+        *error = tooLargeReason;
+        return false;
+    }
+    // Memory runs out in the text component's own allocations; the document
+    // on screen is still whole, so this is a message, not the end.
+    try {
+        loader = text_.beginLoad(length);
+        return platform_.readFile(
+            path, [&loader](const char* data, qint64 size) { return loader->add(data, size); },
+            error);
+    } catch (const std::bad_alloc&) {
+        *error = notEnoughMemoryReason;
+        return false;
+    }
 }
 
 void DocumentCommands::saveim() {

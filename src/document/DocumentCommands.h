@@ -6,9 +6,11 @@
 #include <QMetaObject>
 
 #include <functional>
+#include <memory>
 
 namespace tarnwick {
 
+class DocumentLoader;
 class Text1;
 
 // New, Open, Save and Save As, the unsaved-changes question, and the rule
@@ -32,6 +34,9 @@ public:
     MsgAnswer unsavedChangesAnswer();
 
 private:
+    // Reads the file into a new document held by loader; false with the
+    // reason when the file cannot be read or the text area cannot hold it.
+    bool loadInto(std::unique_ptr<DocumentLoader>& loader, const QString& path, QString* error);
     bool writeText(const QString& path);
 
     EditorState& state_;

@@ -20,6 +20,11 @@ inline const QString overwriteTitle = QStringLiteral("Overwrite?");
 inline const QString cantOpenTitle = QStringLiteral("Can't open");
 inline const QString cantSaveTitle = QStringLiteral("Can't save");
 
+// Reasons of our own, where the file system has none to give.
+inline const QString tooLargeReason =
+    QStringLiteral("The file is larger than 2 GiB, the most the editor can hold");
+inline const QString notEnoughMemoryReason = QStringLiteral("Not enough memory");
+
 // "<path> could not be read" CR "<reason>"
 QString cantOpenText(const QString& path, const QString& reason);
 // "<path> could not be written" CR "<reason>"

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/EditorState.h"
+#include "platform/PlatformServices.h"
 
 namespace tarnwick {
 
@@ -15,8 +16,9 @@ namespace editing {
 void edcopy(EditorState& state, Text1& text);
 // clipText = the selection; the selection is removed.
 void edcut(EditorState& state, Text1& text);
-// The selection, or nothing at the caret, is replaced by clipText.
-void edpaste(EditorState& state, Text1& text);
+// The selection, or nothing at the caret, is replaced by clipText. When the
+// text area cannot take it, the text stays as it was and the user is told.
+void edpaste(EditorState& state, Text1& text, PlatformServices& platform);
 // The selection is removed; clipText stays.
 void eddel(EditorState& state, Text1& text);
 
