@@ -1,12 +1,11 @@
 #include "about/ApplicationIcon.h"
+#include "app/Application.h"
 #include "app/FontSettings.h"
 #include "app/Form1.h"
 #include "platform/QtPlatform.h"
 
-#include <QApplication>
-
 int main(int argc, char* argv[]) {
-    QApplication app(argc, argv);
+    tarnwick::Application app(argc, argv);
     QApplication::setWindowIcon(tarnwick::applicationIcon());
     // Lets Wayland desktops match the window to its desktop entry and icon.
     QGuiApplication::setDesktopFileName(QStringLiteral("tarnwick"));
@@ -14,6 +13,7 @@ int main(int argc, char* argv[]) {
     tarnwick::QtPlatform platform;
     tarnwick::Form1 form1(platform, fontSettings);
     platform.setDialogParent(&form1);
+    app.setPlatform(&platform);
     form1.show();
     return app.exec();
 }
