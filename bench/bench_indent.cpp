@@ -2,10 +2,10 @@
 // the key release reaching the text area, the handler appending five Tabs at
 // the end and moving the caret there. Run by hand:
 //   ./bench/bench_indent [megabytes] [rounds]
-#include "app/FontSettings.h"
 #include "app/Form1.h"
-#include "app/Text1.h"
 #include "platform/QtPlatform.h"
+#include "state/FontSettings.h"
+#include "textarea/Text1.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -25,10 +25,10 @@ void loadDocument(Text1& text, qint64 bytes) {
     QByteArray chunk;
     while (chunk.size() < 1024 * 1024)
         chunk += line;
-    std::unique_ptr<DocumentLoader> loader = text.beginLoad(bytes);
+    DocumentLoad load = text.beginLoad(bytes);
     for (qint64 done = 0; done < bytes; done += chunk.size())
-        loader->add(chunk.constData(), qMin<qint64>(chunk.size(), bytes - done));
-    text.commitLoad(std::move(loader));
+        load.add(chunk.constData(), qMin<qint64>(chunk.size(), bytes - done));
+    text.commitLoad(std::move(load));
 }
 
 void sendKey(Text1& text, QEvent::Type type) {
@@ -49,7 +49,7 @@ struct Rounds {
 void enterAt(Form1& form, qint64 position, Rounds& rounds) {
     Text1& text = *form.text1();
     form.state().indentLevel = 5;
-    text.SendScintilla(QsciScintillaBase::SCI_GOTOPOS, (unsigned long)position);
+    text.setSelectionRange(long(position), long(position));
     QApplication::processEvents();
 
     QElapsedTimer timer;

@@ -4,8 +4,8 @@
 #include "BenchUtil.h"
 
 #include "app/Form1.h"
-#include "app/Text1.h"
 #include "support/FakePlatform.h"
+#include "textarea/Text1.h"
 
 #include <QApplication>
 #include <QFile>

@@ -4,9 +4,9 @@
 // does. Run by hand under a real X server, e.g. xvfb-run -a build/bench/bench_startup
 #include "BenchUtil.h"
 
-#include "app/FontSettings.h"
 #include "app/Form1.h"
 #include "platform/QtPlatform.h"
+#include "state/FontSettings.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -1,7 +1,7 @@
 #include "about/AboutTexts.h"
 #include "about/frmAbout.h"
-#include "app/FontSettings.h"
 #include "app/Form1.h"
+#include "state/FontSettings.h"
 #include "support/FakePlatform.h"
 
 #include <QAction>

@@ -17,7 +17,7 @@ using namespace tarnwick;
 
 namespace {
 
-const QString helpers = qEnvironmentVariable("TARNWICK_BUILD_DIR") + "/libexec/tarnwick";
+const QString helpers = qEnvironmentVariable("TARNWICK_HELPER_DIR");
 
 bool writeBytes(const QString& path, const QByteArray& bytes) {
     QFile file(path);

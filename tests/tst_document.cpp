@@ -1,10 +1,10 @@
 // New, Open, Save and Save As: questions, titles, state, and bytes on disk.
 #include "app/Form1.h"
-#include "app/Text1.h"
 #include "support/Editor.h"
 #include "support/FakePlatform.h"
 #include "support/MemoryLimit.h"
 #include "support/TestFiles.h"
+#include "textarea/Text1.h"
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -87,7 +87,7 @@ private slots:
         // The working folder follows the dialog.
         QCOMPARE(QDir::currentPath(), QFileInfo(path).absolutePath());
         // Typing afterwards leaves the document unsaved, and New asks again.
-        e.text().insertAt(QStringLiteral("x"), 0, 0);
+        e.text().replaceSelectedBytes("x");
         QVERIFY(!e.state().isSaved);
         e.platform.messageAnswers.push_back(MsgAnswer::Cancel);
         e.form.new_();
@@ -390,7 +390,7 @@ private slots:
                                                                     : 0;
         if (sparseSize)
             QVERIFY(writeBytes(target, "") && QFile(target).resize(sparseSize));
-        e.text().SendScintilla(QsciScintillaBase::SCI_SETSEL, 2L, 7L);
+        e.text().setSelectionRange(2, 7);
         e.platform.messageAnswers.push_back(MsgAnswer::No);
         e.platform.openAnswers.push_back(FakePlatform::choose(target));
         {
@@ -416,8 +416,8 @@ private slots:
         QCOMPARE(e.state().indentLevel, 2);
         QCOMPARE(e.state().lastKeyCode, 13);
         // The very same document is back: selection, undo history, line breaks.
-        QCOMPARE(e.text().SendScintilla(QsciScintillaBase::SCI_GETANCHOR), 2L);
-        QCOMPARE(e.text().SendScintilla(QsciScintillaBase::SCI_GETCURRENTPOS), 7L);
+        QCOMPARE(e.text().anchorPosition(), 2L);
+        QCOMPARE(e.text().caretPosition(), 7L);
         e.text().undo();
         QCOMPARE(e.text().bytes(), QByteArray("bound"));
         e.text().SendScintilla(QsciScintillaBase::SCI_NEWLINE);
@@ -446,7 +446,7 @@ private slots:
         Editor e;
         e.form.show();
         e.type("abc");
-        e.text().SendScintilla(QsciScintillaBase::SCI_GOTOPOS, 1);
+        e.text().setSelectionRange(1, 1);
         e.state().isSaved = true;
         if (change == QLatin1String("type"))
             QTest::keyClick(&e.text(), Qt::Key_Z);

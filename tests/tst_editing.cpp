@@ -1,11 +1,11 @@
 // The Edit menu's commands and automatic indentation, driven through the real
 // main window and its text area with key and mouse events.
-#include "app/FontSettings.h"
 #include "app/Form1.h"
-#include "app/KeyCodes.h"
-#include "app/Text1.h"
+#include "state/FontSettings.h"
 #include "support/FakePlatform.h"
 #include "support/MemoryLimit.h"
+#include "textarea/KeyCodes.h"
+#include "textarea/Text1.h"
 
 #include <QAction>
 #include <QApplication>
@@ -27,8 +27,7 @@ namespace {
 
 // (anchor, caret)
 QPair<long, long> selectionOf(Text1* text) {
-    return {text->SendScintilla(QsciScintillaBase::SCI_GETANCHOR),
-            text->SendScintilla(QsciScintillaBase::SCI_GETCURRENTPOS)};
+    return {text->anchorPosition(), text->caretPosition()};
 }
 
 // User actions (see run) on a fresh window; the text, caret and indentation
@@ -192,10 +191,10 @@ void TestEditing::editCommands() {
     QFETCH(EditCase, c);
     QGuiApplication::clipboard()->setText(QStringLiteral("system"));
     text_->appendBytes("hello world");
-    text_->SendScintilla(QsciScintillaBase::SCI_EMPTYUNDOBUFFER);
+    text_->clearUndoHistory();
     form_->state().isSaved = true;
     form_->state().clipText = c.clipBefore;
-    text_->SendScintilla(QsciScintillaBase::SCI_SETSEL, (unsigned long)c.anchor, long(c.caret));
+    text_->setSelectionRange(c.anchor, c.caret);
 
     if (c.command.startsWith(QLatin1String("ed")))
         form_->action(c.command)->trigger();
@@ -237,7 +236,7 @@ void TestEditing::pasteThatDoesNotFitChangesNothing() {
     text_->appendBytes("hello world");
     form_->state().isSaved = true;
     form_->state().clipText = QByteArray::fromRawData(static_cast<const char*>(zeros), clipSize);
-    text_->SendScintilla(QsciScintillaBase::SCI_SETSEL, 6UL, 11L);
+    text_->setSelectionRange(6, 11);
     {
         std::optional<test::MemoryLimit> limit;
         if (memoryLimited)

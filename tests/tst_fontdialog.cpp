@@ -1,13 +1,13 @@
 // The font and colour dialog: what each choice does to the text area, what
 // is remembered between openings, and the missing-font fall-back.
 #include "app/Form1.h"
-#include "app/Text1.h"
 #include "fontdialog/FontDialogLogic.h"
 #include "fontdialog/FontTables.h"
 #include "fontdialog/Form2.h"
 #include "platform/FontMapping.h"
 #include "support/Editor.h"
 #include "support/FakePlatform.h"
+#include "textarea/Text1.h"
 
 #include <QAction>
 #include <QListWidget>
@@ -179,7 +179,7 @@ private slots:
             e.click(name);
         QCOMPARE(e.look()[2], QStringLiteral("b-us"));
         // Strikeout covers the text there is and the text typed afterwards.
-        e.text().SendScintilla(QsciScintillaBase::SCI_GOTOPOS, 2UL);
+        e.text().setSelectionRange(2, 2);
         QTest::keyClicks(&e.text(), QStringLiteral("cd"));
         QCOMPARE(e.text().bytes(), QByteArray("abcd"));
         for (unsigned long pos : {0UL, 3UL})

@@ -1,11 +1,11 @@
 // The main window: start-up state, menu bar, accelerators, resizing, closing.
 #include "app/ClientFit.h"
 #include "app/Form1.h"
-#include "app/Text1.h"
 #include "platform/FontMapping.h"
 #include "support/Editor.h"
 #include "support/FakePlatform.h"
 #include "support/TestFiles.h"
+#include "textarea/Text1.h"
 
 #include <QAction>
 #include <QClipboard>

@@ -1,8 +1,8 @@
 // The Run menu's commands with the platform test double: script bytes on
 // disk, the command lines handed to process start, and every message.
-#include "app/FontSettings.h"
 #include "app/Form1.h"
 #include "runner/RunCommands.h"
+#include "state/FontSettings.h"
 #include "support/FakePlatform.h"
 
 #include <QDir>
@@ -24,14 +24,12 @@ QByteArray script(const QByteArray& commandLine) {
 }
 
 void run(const QString& c, const QString& fileTitle, FakePlatform& platform) {
-    EditorState state;
-    state.fileTitle = fileTitle;
     if (c == "comlne" || c == "compro")
         return (c == "comlne" ? runner::comlne : runner::compro)(platform);
     (c == "compile" ? runner::compile
      : c == "exec"  ? runner::exec
      : c == "ncomp" ? runner::ncomp
-                    : runner::nexec)(state, platform);
+                    : runner::nexec)(fileTitle, platform);
 }
 
 // The file's bytes, or a null array when it does not exist.

@@ -1,6 +1,6 @@
 #include "about/AboutTexts.h"
 
-#include "version.h"
+#include "about/version.h"
 
 namespace tarnwick::abouttexts {
 

@@ -3,6 +3,7 @@
 #include "about/AboutTexts.h"
 #include "about/ApplicationIcon.h"
 #include "platform/FontMapping.h"
+#include "platform/Twips.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -10,15 +11,6 @@
 namespace tarnwick {
 
 namespace {
-
-// The layout is measured in twips, 15 to a pixel.
-constexpr int px(int twips) {
-    return (twips + 7) / 15;
-}
-
-constexpr QRect twipRect(int left, int top, int width, int height) {
-    return QRect(px(left), px(top), px(width), px(height));
-}
 
 QLabel* makeLabel(QWidget* parent, const char* name, const QString& text, const QRect& place,
                   bool blackText) {
@@ -57,7 +49,7 @@ frmAbout::frmAbout(QWidget* owner)
                          Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint) {
     setObjectName(QStringLiteral("frmAbout"));
     setAttribute(Qt::WA_DeleteOnClose);
-    setFixedSize(px(5730), px(3555));
+    setFixedSize(pixelsFromTwips(5730), pixelsFromTwips(3555));
     setFont(dialogFont());
     createControls();
     cmdOK_->setFocus();
@@ -71,7 +63,7 @@ void frmAbout::createControls() {
     // the button takes the focus; labels and the picture are passed over.
     cmdOK_ = new QPushButton(abouttexts::ok, this);
     cmdOK_->setObjectName(QStringLiteral("cmdOK"));
-    cmdOK_->setGeometry(twipRect(4245, 2760, 1260, 345));
+    cmdOK_->setGeometry(rectFromTwips(4245, 2760, 1260, 345));
     // Default and cancel button at once: QDialog presses the default button
     // on Enter and rejects on Esc, and both end in closing the box.
     cmdOK_->setDefault(true);
@@ -79,20 +71,26 @@ void frmAbout::createControls() {
 
     auto* picIcon = new QLabel(this);
     picIcon->setObjectName(QStringLiteral("picIcon"));
-    picIcon->setGeometry(twipRect(240, 240, 540, 540));
+    picIcon->setGeometry(rectFromTwips(240, 240, 540, 540));
     picIcon->setAlignment(Qt::AlignCenter);
     picIcon->setPixmap(applicationPixmap());
 
-    makeLabel(this, "lblDescription", abouttexts::description, twipRect(1080, 1200, 3885, 1170),
+    makeLabel(this, "lblDescription", abouttexts::description,
+              rectFromTwips(1080, 1200, 3885, 1170), true);
+    makeLabel(this, "lblDisclaimer", abouttexts::disclaimer, rectFromTwips(255, 2625, 3870, 705),
               true);
-    makeLabel(this, "lblDisclaimer", abouttexts::disclaimer, twipRect(255, 2625, 3870, 705), true);
-    makeLabel(this, "lblTitle", abouttexts::product, twipRect(1050, 240, 3885, 480), true);
-    lblVersion_ = makeLabel(this, "lblVersion", QString(), twipRect(1050, 780, 3885, 225), false);
+    makeLabel(this, "lblTitle", abouttexts::product, rectFromTwips(1050, 240, 3885, 480), true);
+    lblVersion_ =
+        makeLabel(this, "lblVersion", QString(), rectFromTwips(1050, 780, 3885, 225), false);
 
     // The etched rule: grey above, white one pixel below it.
-    makeLine(this, 1, QRect(QPoint(px(90), px(2445)), QPoint(px(5654) - 1, px(2445))),
+    makeLine(this, 1,
+             QRect(QPoint(pixelsFromTwips(90), pixelsFromTwips(2445)),
+                   QPoint(pixelsFromTwips(5654) - 1, pixelsFromTwips(2445))),
              QColor(128, 128, 128));
-    makeLine(this, 0, QRect(QPoint(px(105), px(2460)), QPoint(px(5654) - 1, px(2460) + 1)),
+    makeLine(this, 0,
+             QRect(QPoint(pixelsFromTwips(105), pixelsFromTwips(2460)),
+                   QPoint(pixelsFromTwips(5654) - 1, pixelsFromTwips(2460) + 1)),
              QColor(255, 255, 255));
 }
 

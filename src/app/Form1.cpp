@@ -1,10 +1,11 @@
 #include "app/Form1.h"
 
 #include "app/ClientFit.h"
-#include "app/Text1.h"
 #include "document/DocumentCommands.h"
 #include "document/DocumentTexts.h"
 #include "platform/PlatformServices.h"
+#include "platform/Twips.h"
+#include "textarea/Text1.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -14,8 +15,8 @@
 namespace tarnwick {
 
 namespace {
-constexpr int clientWidth = 538;
-constexpr int clientHeight = 351;
+constexpr int clientWidth = pixelsFromTwips(8070);
+constexpr int clientHeight = pixelsFromTwips(5265);
 } // namespace
 
 Form1::Form1(PlatformServices& platform, FontSettings& fontSettings, QWidget* parent)
@@ -39,7 +40,7 @@ void Form1::configureText1() {
     client_->installEventFilter(this);
     text1_ = new Text1(client_);
     text1_->setObjectName(QStringLiteral("Text1"));
-    text1_->setGeometry(0, 0, 537, 353);
+    text1_->setGeometry(rectFromTwips(0, 0, 8055, 5295));
     setFocusProxy(text1_);
     text1_->setFocus();
 }

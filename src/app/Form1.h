@@ -1,8 +1,8 @@
 #pragma once
 
-#include "app/EditorState.h"
-#include "app/FontSettings.h"
 #include "fontdialog/FontDialogMemory.h"
+#include "state/EditorState.h"
+#include "state/FontSettings.h"
 
 #include <QHash>
 #include <QMainWindow>

@@ -6,11 +6,11 @@
 namespace tarnwick {
 
 void Form1::compile() {
-    runner::compile(state_, platform_);
+    runner::compile(state_.fileTitle, platform_);
 }
 
 void Form1::exec() {
-    runner::exec(state_, platform_);
+    runner::exec(state_.fileTitle, platform_);
 }
 
 void Form1::comlne() {
@@ -22,11 +22,11 @@ void Form1::compro() {
 }
 
 void Form1::ncomp() {
-    runner::ncomp(state_, platform_);
+    runner::ncomp(state_.fileTitle, platform_);
 }
 
 void Form1::nexec() {
-    runner::nexec(state_, platform_);
+    runner::nexec(state_.fileTitle, platform_);
 }
 
 void Form1::Condi() {

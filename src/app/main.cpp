@@ -1,14 +1,16 @@
 #include "about/ApplicationIcon.h"
 #include "app/Application.h"
-#include "app/FontSettings.h"
 #include "app/Form1.h"
 #include "platform/QtPlatform.h"
+#include "state/FontSettings.h"
+#include "textarea/PlainAccessible.h"
 
 int main(int argc, char* argv[]) {
     tarnwick::Application app(argc, argv);
     QApplication::setWindowIcon(tarnwick::applicationIcon());
     // Lets Wayland desktops match the window to its desktop entry and icon.
     QGuiApplication::setDesktopFileName(QStringLiteral("tarnwick"));
+    tarnwick::installPlainAccessibleWhileInactive();
     tarnwick::FontSettings fontSettings;
     tarnwick::QtPlatform platform;
     tarnwick::Form1 form1(platform, fontSettings);

@@ -1,7 +1,7 @@
 #include "document/DocumentCommands.h"
 
-#include "app/Text1.h"
 #include "document/DocumentTexts.h"
+#include "textarea/Text1.h"
 
 namespace tarnwick {
 
@@ -12,7 +12,7 @@ DocumentCommands::DocumentCommands(EditorState& state, PlatformServices& platfor
     : state_(state), platform_(platform), text_(text), setTitle_(std::move(setTitle)) {
     // Every change, typed or made by the program, leaves the text unsaved.
     changeConnection_ =
-        QObject::connect(&text_, &Text1::textChanged, [this] { state_.isSaved = false; });
+        QObject::connect(&text_, &Text1::aboutToChange, [this] { state_.isSaved = false; });
 }
 
 DocumentCommands::~DocumentCommands() {
@@ -57,10 +57,10 @@ void DocumentCommands::open() {
 
     // The whole file is read before anything else changes; a failed read
     // puts the previous text back as it was, and title and path stay.
-    std::unique_ptr<DocumentLoader> loader;
+    std::optional<DocumentLoad> load;
     QString error;
-    if (!loadInto(loader, choice->fullPath, &error)) {
-        loader.reset();
+    if (!loadInto(load, choice->fullPath, &error)) {
+        load.reset();
         platform_.messageBox(cantOpenText(choice->fullPath, error), MsgStyle::Information,
                              cantOpenTitle);
         return;
@@ -69,13 +69,13 @@ void DocumentCommands::open() {
     state_.filePath = choice->fullPath;
     state_.fileTitle = choice->bareName;
     setTitle_(windowTitleFor(state_.fileTitle));
-    text_.commitLoad(std::move(loader));
+    text_.commitLoad(std::move(*load));
     state_.isSaved = true;
     state_.indentLevel = 0;
     state_.lastKeyCode = 0;
 }
 
-bool DocumentCommands::loadInto(std::unique_ptr<DocumentLoader>& loader, const QString& path,
+bool DocumentCommands::loadInto(std::optional<DocumentLoad>& load, const QString& path,
                                 QString* error) {
     const qint64 length = platform_.fileLength(path);
     if (length > Text1::largestDocument) {
@@ -85,10 +85,9 @@ bool DocumentCommands::loadInto(std::unique_ptr<DocumentLoader>& loader, const Q
     // Memory runs out in the text component's own allocations; the document
     // on screen is still whole, so this is a message, not the end.
     try {
-        loader = text_.beginLoad(length);
+        load.emplace(text_.beginLoad(length));
         return platform_.readFile(
-            path, [&loader](const char* data, qint64 size) { return loader->add(data, size); },
-            error);
+            path, [&load](const char* data, qint64 size) { return load->add(data, size); }, error);
     } catch (const std::bad_alloc&) {
         *error = notEnoughMemoryReason;
         return false;

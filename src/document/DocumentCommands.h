@@ -1,16 +1,16 @@
 #pragma once
 
-#include "app/EditorState.h"
 #include "platform/PlatformServices.h"
+#include "state/EditorState.h"
+#include "textarea/DocumentLoad.h"
 
 #include <QMetaObject>
 
 #include <functional>
-#include <memory>
+#include <optional>
 
 namespace tarnwick {
 
-class DocumentLoader;
 class Text1;
 
 // New, Open, Save and Save As, the unsaved-changes question, and the rule
@@ -34,9 +34,9 @@ public:
     MsgAnswer unsavedChangesAnswer();
 
 private:
-    // Reads the file into a new document held by loader; false with the
+    // Reads the file into a new document held by load; false with the
     // reason when the file cannot be read or the text area cannot hold it.
-    bool loadInto(std::unique_ptr<DocumentLoader>& loader, const QString& path, QString* error);
+    bool loadInto(std::optional<DocumentLoad>& load, const QString& path, QString* error);
     bool writeText(const QString& path);
 
     EditorState& state_;

@@ -1,7 +1,7 @@
 #include "editing/AutoIndent.h"
 
-#include "app/KeyCodes.h"
-#include "app/Text1.h"
+#include "textarea/KeyCodes.h"
+#include "textarea/Text1.h"
 
 namespace tarnwick::editing {
 
@@ -22,7 +22,7 @@ void indentOnKeyRelease(EditorState& state, Text1& text, int keyCode) {
         // typed stays wherever the caret was.
         text.appendBytes(QByteArray(state.indentLevel, '\t'));
         // Moving the caret is not an undo action, so the step stays one.
-        text.SendScintilla(QsciScintillaBase::SCI_GOTOPOS, (unsigned long)(text.byteLength()));
+        text.setSelectionRange(long(text.byteLength()), long(text.byteLength()));
     }
 
     state.lastKeyCode = keyCode;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/EditorState.h"
+#include "state/EditorState.h"
 
 namespace tarnwick {
 

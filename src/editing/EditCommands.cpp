@@ -1,7 +1,7 @@
 #include "editing/EditCommands.h"
 
-#include "app/Text1.h"
 #include "editing/EditTexts.h"
+#include "textarea/Text1.h"
 
 namespace tarnwick::editing {
 

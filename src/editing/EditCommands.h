@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/EditorState.h"
 #include "platform/PlatformServices.h"
+#include "state/EditorState.h"
 
 namespace tarnwick {
 

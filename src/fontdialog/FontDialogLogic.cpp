@@ -1,9 +1,9 @@
 #include "fontdialog/FontDialogLogic.h"
 
-#include "app/Text1.h"
 #include "fontdialog/FontTables.h"
 #include "platform/FontMapping.h"
 #include "platform/PlatformServices.h"
+#include "textarea/Text1.h"
 
 namespace tarnwick {
 

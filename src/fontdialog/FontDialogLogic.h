@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/FontSettings.h"
 #include "fontdialog/FontDialogMemory.h"
+#include "state/FontSettings.h"
 
 #include <QString>
 

@@ -2,6 +2,7 @@
 
 #include "fontdialog/FontTables.h"
 #include "platform/FontMapping.h"
+#include "platform/Twips.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -14,11 +15,6 @@
 namespace tarnwick {
 
 namespace {
-
-// Places are given in twips, 15 to a pixel, as the dialog was laid out.
-QRect fromTwips(int left, int top, int width, int height) {
-    return QRect(left / 15, top / 15, width / 15, height / 15);
-}
 
 template <typename W> W* place(QWidget* parent, const char* name, const QRect& where) {
     auto* widget = new W(parent);
@@ -40,8 +36,8 @@ B* button(QWidget* parent, const char* name, const char* caption, const QRect& w
     return b;
 }
 
-constexpr int clientWidth = 473;  // 7095 twips
-constexpr int clientHeight = 240; // 3600 twips
+constexpr int clientWidth = pixelsFromTwips(7095);
+constexpr int clientHeight = pixelsFromTwips(3600);
 
 } // namespace
 
@@ -62,43 +58,43 @@ Form2::Form2(Text1& text, PlatformServices& platform, FontSettings& settings,
 }
 
 void Form2::createControls() {
-    frame1_ = frame(this, "Frame1", "FONT", fromTwips(240, 360, 2175, 2895));
-    list1_ = place<QListWidget>(frame1_, "List1", fromTwips(120, 360, 1935, 2205));
+    frame1_ = frame(this, "Frame1", "FONT", rectFromTwips(240, 360, 2175, 2895));
+    list1_ = place<QListWidget>(frame1_, "List1", rectFromTwips(120, 360, 1935, 2205));
     for (const char* name : fonttables::fontNames)
         list1_->addItem(QString::fromLatin1(name));
 
-    frame5_ = frame(this, "Frame5", "Select", fromTwips(2520, 360, 1695, 615));
-    option2_ = button<QRadioButton>(frame5_, "Option2", "Fore", fromTwips(120, 240, 615, 255));
-    option3_ = button<QRadioButton>(frame5_, "Option3", "Back", fromTwips(840, 240, 735, 255));
+    frame5_ = frame(this, "Frame5", "Select", rectFromTwips(2520, 360, 1695, 615));
+    option2_ = button<QRadioButton>(frame5_, "Option2", "Fore", rectFromTwips(120, 240, 615, 255));
+    option3_ = button<QRadioButton>(frame5_, "Option3", "Back", rectFromTwips(840, 240, 735, 255));
     targetGroup_ = new QButtonGroup(this);
     targetGroup_->addButton(option2_, int(ColourTarget::Fore));
     targetGroup_->addButton(option3_, int(ColourTarget::Back));
 
-    frame2_ = frame(this, "Frame2", "COLOR", fromTwips(2520, 960, 1695, 2295));
+    frame2_ = frame(this, "Frame2", "COLOR", rectFromTwips(2520, 960, 1695, 2295));
     // A group of their own, apart from Fore/Back, so that both groups can
     // each have one button selected.
     colourGroup_ = new QButtonGroup(this);
     for (int i = 0; i < int(fonttables::colours.size()); ++i) {
         auto* entry =
             button<QRadioButton>(frame2_, "Option1", fonttables::colours[std::size_t(i)].caption,
-                                 fromTwips(240, 240 + 240 * i, 1215, 255));
+                                 rectFromTwips(240, 240 + 240 * i, 1215, 255));
         entry->setProperty("index", i);
         colourGroup_->addButton(entry, i);
         option1_.append(entry);
     }
 
-    frame3_ = frame(this, "Frame3", "STYLE", fromTwips(4320, 360, 1695, 2895));
+    frame3_ = frame(this, "Frame3", "STYLE", rectFromTwips(4320, 360, 1695, 2895));
     checks_[int(TextStyle::Bold)] =
-        button<QCheckBox>(frame3_, "Check2", "Bold", fromTwips(240, 480, 1095, 255));
+        button<QCheckBox>(frame3_, "Check2", "Bold", rectFromTwips(240, 480, 1095, 255));
     checks_[int(TextStyle::Italic)] =
-        button<QCheckBox>(frame3_, "Check3", "Italic", fromTwips(240, 1080, 1215, 255));
+        button<QCheckBox>(frame3_, "Check3", "Italic", rectFromTwips(240, 1080, 1215, 255));
     checks_[int(TextStyle::Strikeout)] =
-        button<QCheckBox>(frame3_, "Check4", "Strikeout", fromTwips(240, 1680, 1095, 255));
+        button<QCheckBox>(frame3_, "Check4", "Strikeout", rectFromTwips(240, 1680, 1095, 255));
     checks_[int(TextStyle::Underline)] =
-        button<QCheckBox>(frame3_, "Check5", "Underline", fromTwips(240, 2280, 1095, 255));
+        button<QCheckBox>(frame3_, "Check5", "Underline", rectFromTwips(240, 2280, 1095, 255));
 
-    frame4_ = frame(this, "Frame4", "SIZE", fromTwips(6120, 360, 855, 2895));
-    list2_ = place<QListWidget>(frame4_, "List2", fromTwips(120, 240, 615, 2400));
+    frame4_ = frame(this, "Frame4", "SIZE", rectFromTwips(6120, 360, 855, 2895));
+    list2_ = place<QListWidget>(frame4_, "List2", rectFromTwips(120, 240, 615, 2400));
     for (const char* caption : fonttables::sizeCaptions)
         list2_->addItem(QString::fromLatin1(caption));
 }

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/FontSettings.h"
 #include "fontdialog/FontDialogLogic.h"
+#include "state/FontSettings.h"
 
 #include <QList>
 #include <QWidget>

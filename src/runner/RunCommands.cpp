@@ -54,8 +54,8 @@ bool finishScript(PlatformServices& platform, const QString& fileName, const QSt
     return start(platform, fileName, title);
 }
 
-bool titled(const EditorState& state, PlatformServices& platform, const QString& title) {
-    if (state.fileTitle.isEmpty()) {
+bool titled(const QString& fileTitle, PlatformServices& platform, const QString& title) {
+    if (fileTitle.isEmpty()) {
         tell(platform, notSavedText, title);
         return false;
     }
@@ -64,24 +64,24 @@ bool titled(const EditorState& state, PlatformServices& platform, const QString&
 
 // The class name of an untitled-checked document, or none after telling
 // the user why it cannot be formed.
-std::optional<QString> className(const EditorState& state, PlatformServices& platform) {
-    std::optional<QString> name = classNameFor(state.fileTitle);
+std::optional<QString> className(const QString& fileTitle, PlatformServices& platform) {
+    std::optional<QString> name = classNameFor(fileTitle);
     if (!name)
-        tell(platform, noClassNameText(state.fileTitle), cantExecuteTitle);
+        tell(platform, noClassNameText(fileTitle), cantExecuteTitle);
     return name;
 }
 
 // javac and java would take a word of the title that starts with "-" or
 // "@" as an option, however they are started; Compile and Execute also put
 // the title into a line that a shell reads.
-bool usableTitle(const EditorState& state, PlatformServices& platform, const QString& title,
+bool usableTitle(const QString& fileTitle, PlatformServices& platform, const QString& title,
                  bool shellReads) {
-    if (shellReads && !isSafeInCommandLine(state.fileTitle)) {
-        tell(platform, unsafeNameText(state.fileTitle), title);
+    if (shellReads && !isSafeInCommandLine(fileTitle)) {
+        tell(platform, unsafeNameText(fileTitle), title);
         return false;
     }
-    if (makesAnOption(state.fileTitle)) {
-        tell(platform, optionNameText(state.fileTitle), title);
+    if (makesAnOption(fileTitle)) {
+        tell(platform, optionNameText(fileTitle), title);
         return false;
     }
     return true;
@@ -95,19 +95,18 @@ bool writeLaunchScript(PlatformServices& platform, const QString& fileName,
            finishScript(platform, fileName, commandLine, failureTitle);
 }
 
-void compile(const EditorState& state, PlatformServices& platform) {
-    if (!titled(state, platform, cantCompileTitle) ||
-        !usableTitle(state, platform, cantCompileTitle, true))
+void compile(const QString& fileTitle, PlatformServices& platform) {
+    if (!titled(fileTitle, platform, cantCompileTitle) ||
+        !usableTitle(fileTitle, platform, cantCompileTitle, true))
         return;
-    writeLaunchScript(platform, compileScript, compileCommandLine(state.fileTitle),
-                      cantCompileTitle);
+    writeLaunchScript(platform, compileScript, compileCommandLine(fileTitle), cantCompileTitle);
 }
 
-void exec(const EditorState& state, PlatformServices& platform) {
-    if (!titled(state, platform, cantExecuteTitle) ||
-        !usableTitle(state, platform, cantExecuteTitle, true))
+void exec(const QString& fileTitle, PlatformServices& platform) {
+    if (!titled(fileTitle, platform, cantExecuteTitle) ||
+        !usableTitle(fileTitle, platform, cantExecuteTitle, true))
         return;
-    if (const std::optional<QString> name = className(state, platform))
+    if (const std::optional<QString> name = className(fileTitle, platform))
         writeLaunchScript(platform, executeScript, executeCommandLine(*name), cantExecuteTitle);
 }
 
@@ -130,18 +129,18 @@ void compro(PlatformServices& platform) {
     start(platform, commandPrompt, cantRunTitle);
 }
 
-void ncomp(const EditorState& state, PlatformServices& platform) {
-    if (!titled(state, platform, cantCompileTitle) ||
-        !usableTitle(state, platform, cantCompileTitle, false))
+void ncomp(const QString& fileTitle, PlatformServices& platform) {
+    if (!titled(fileTitle, platform, cantCompileTitle) ||
+        !usableTitle(fileTitle, platform, cantCompileTitle, false))
         return;
-    start(platform, compileCommandLine(state.fileTitle), cantCompileTitle);
+    start(platform, compileCommandLine(fileTitle), cantCompileTitle);
 }
 
-void nexec(const EditorState& state, PlatformServices& platform) {
-    if (!titled(state, platform, cantExecuteTitle) ||
-        !usableTitle(state, platform, cantExecuteTitle, false))
+void nexec(const QString& fileTitle, PlatformServices& platform) {
+    if (!titled(fileTitle, platform, cantExecuteTitle) ||
+        !usableTitle(fileTitle, platform, cantExecuteTitle, false))
         return;
-    if (const std::optional<QString> name = className(state, platform))
+    if (const std::optional<QString> name = className(fileTitle, platform))
         start(platform, executeCommandLine(*name), cantExecuteTitle);
 }
 

@@ -1,20 +1,20 @@
 #pragma once
 
-#include "app/EditorState.h"
 #include "platform/PlatformServices.h"
 
 namespace tarnwick::runner {
 
 // The Run menu and the Conditions notice. Each command works on the file on
-// disk named by fileTitle and changes nothing in the editor's state. A
+// disk named by the document's file title (its bare name, empty while
+// untitled) and changes nothing in the editor. A
 // failing step is reported in a message box titled like the command's own
 // messages, and the command stops there with the earlier steps done.
-void compile(const EditorState& state, PlatformServices& platform);
-void exec(const EditorState& state, PlatformServices& platform);
+void compile(const QString& fileTitle, PlatformServices& platform);
+void exec(const QString& fileTitle, PlatformServices& platform);
 void comlne(PlatformServices& platform);
 void compro(PlatformServices& platform);
-void ncomp(const EditorState& state, PlatformServices& platform);
-void nexec(const EditorState& state, PlatformServices& platform);
+void ncomp(const QString& fileTitle, PlatformServices& platform);
+void nexec(const QString& fileTitle, PlatformServices& platform);
 void Condi(PlatformServices& platform);
 
 // Writes the script fileName with commandLine as its third line and starts

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "app/FontSettings.h"
 #include "app/Form1.h"
-#include "app/Text1.h"
+#include "state/FontSettings.h"
 #include "support/FakePlatform.h"
+#include "textarea/Text1.h"
 
 #include <QApplication>
 #include <QTest>

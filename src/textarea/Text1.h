@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/DocumentLoader.h"
+#include "textarea/DocumentLoad.h"
 
 #include <Qsci/qsciscintilla.h>
 
@@ -9,13 +9,15 @@
 #include <QRgb>
 
 #include <limits>
-#include <memory>
 #include <optional>
 
 namespace tarnwick {
 
 // The main window's text area: Scintilla in 8-bit mode, so every byte value
-// and every kind of line break survives a load and a save.
+// and every kind of line break survives a load and a save. Everything the
+// rest of the program does with the text goes through the byte, caret and
+// selection calls below; the component's QString calls, which stop at a NUL
+// byte and convert characters, are out of reach.
 class Text1 : public QsciScintilla {
     Q_OBJECT
 
@@ -32,6 +34,11 @@ public:
     qint64 byteLength() const;
     QByteArray bytes() const;
 
+    // Positions are byte offsets from the start of the text.
+    long caretPosition() const;
+    long anchorPosition() const;
+    // Selects from anchor to caret (equal: no selection) and shows the caret.
+    void setSelectionRange(long anchor, long caret);
     QByteArray selectedBytes() const;
     // Replaces the selection (or inserts at the caret) as one undo step.
     // False, with the text unchanged, when the result would be larger than
@@ -39,18 +46,23 @@ public:
     bool replaceSelectedBytes(const QByteArray& bytes);
     // Appends at the very end as one undo step, without touching the rest.
     void appendBytes(const QByteArray& bytes);
+    // Forgets every undo step so far.
+    void clearUndoHistory();
 
-    // Loading replaces the whole document, with an empty undo history. A
-    // load that is dropped without commit brings the previous document back
-    // unchanged.
-    std::unique_ptr<DocumentLoader> beginLoad(qint64 expectedSize);
-    void commitLoad(std::unique_ptr<DocumentLoader> loader);
+    // Loading replaces the whole document, with an empty undo history; see
+    // DocumentLoad. expectedSize only reserves room.
+    DocumentLoad beginLoad(qint64 expectedSize);
+    void commitLoad(DocumentLoad load);
+    // For DocumentLoad: append a piece of the file, and put the previous
+    // document back when a load ends without commit.
+    bool appendLoadedBytes(const char* data, qint64 length);
+    void restoreDocument(ScintillaDocument previous, const DocumentLoad::ViewPosition& position);
     void clearDocument();
 
     // Keys the menu bar owns: the text area neither claims nor binds them.
     void setReservedShortcuts(const QList<QKeySequence>& keys);
 
-    // Appearance of the whole text.
+    // Appearance of the whole text (Text1Appearance.cpp).
     void setFontFamily(const QString& family);
     QString fontFamily() const { return appearance_.family; }
     void setFontPointSize(qreal points);
@@ -70,11 +82,13 @@ public:
     void setBackgroundColour(QRgb colour);
 
 signals:
+    // The text is about to change: typed, pasted, undone or set by the
+    // program, a new document included. Raised before the change, because
+    // the notices after it make QScintilla count from the start of the text.
+    void aboutToChange();
     void keyPressedCode(int charCode);
     void keyReleasedCode(int keyCode);
     void clicked();
-    // The document was replaced by Open or New.
-    void documentReplaced();
 
 protected:
     bool event(QEvent* e) override;
@@ -83,7 +97,24 @@ protected:
     void mousePressEvent(QMouseEvent* e) override;
 
 private:
-    friend class DocumentLoader;
+    // QString and line/index access, and the component's document wrapper,
+    // which goes stale when a load swaps the document: hidden.
+    using QsciScintilla::append;
+    using QsciScintilla::document;
+    using QsciScintilla::insert;
+    using QsciScintilla::insertAt;
+    using QsciScintilla::replaceSelectedText;
+    using QsciScintilla::selectedText;
+    using QsciScintilla::setDocument;
+    using QsciScintilla::setText;
+    using QsciScintilla::text;
+
+    static constexpr int strikeIndicator = 8;
+    // Change notices that carry the inserted or deleted text make QScintilla
+    // count characters from the start of the document for each edit. The
+    // "before" notices cost nothing and are enough to know that the text
+    // changes; the full insert notice is wanted only while strikeout is on.
+    static constexpr int changeNotices = SC_MOD_BEFOREINSERT | SC_MOD_BEFOREDELETE;
 
     struct Appearance {
         QString family;

@@ -1,4 +1,4 @@
-#include "app/KeyCodes.h"
+#include "textarea/KeyCodes.h"
 
 #include <QKeyEvent>
 

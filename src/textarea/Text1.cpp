@@ -1,54 +1,20 @@
-#include "app/Text1.h"
+#include "textarea/Text1.h"
 
-#include "app/KeyCodes.h"
 #include "platform/FontMapping.h"
+#include "textarea/KeyCodes.h"
 
 #include <Qsci/qscicommand.h>
 #include <Qsci/qscicommandset.h>
 
-#include <QAccessible>
-#include <QAccessibleWidget>
 #include <QKeyEvent>
 #include <QMouseEvent>
-#include <QPalette>
-#include <QScrollBar>
 
-#include <cstddef>
+#include <new>
 
 namespace tarnwick {
 
-namespace {
-
-constexpr int strikeIndicator = 8;
-
-// QScintilla's accessible object counts the characters from the start of the
-// document to the caret on every screen update: hundreds of milliseconds per
-// keystroke near the end of a 50 MB file. While no assistive technology is
-// listening, the text area gets Qt's plain accessible instead.
-QAccessibleInterface* plainAccessibleWhileInactive(const QString&, QObject* object) {
-    if (QAccessible::isActive())
-        return nullptr;
-    if (auto* text = qobject_cast<Text1*>(object))
-        return new QAccessibleWidget(text, QAccessible::EditableText);
-    return nullptr;
-}
-
-// Change notices that carry the inserted or deleted text make QScintilla
-// count characters from the start of the document for each edit. The
-// "before" notices cost nothing and are enough to know that the text
-// changes; the full insert notice is wanted only while strikeout is on.
-constexpr int changeNotices =
-    QsciScintillaBase::SC_MOD_BEFOREINSERT | QsciScintillaBase::SC_MOD_BEFOREDELETE;
-
-} // namespace
-
 Text1::Text1(QWidget* parent) : QsciScintilla(parent) {
     configure();
-    static const bool factoryInstalled = [] {
-        QAccessible::installFactory(plainAccessibleWhileInactive);
-        return true;
-    }();
-    Q_UNUSED(factoryInstalled);
     connect(this, &QsciScintillaBase::SCN_MODIFIED, this, &Text1::onModified);
 }
 
@@ -99,6 +65,22 @@ qint64 Text1::byteLength() const {
 
 QByteArray Text1::bytes() const {
     return QByteArray(rawBytes(), byteLength());
+}
+
+long Text1::caretPosition() const {
+    return SendScintilla(SCI_GETCURRENTPOS);
+}
+
+long Text1::anchorPosition() const {
+    return SendScintilla(SCI_GETANCHOR);
+}
+
+void Text1::setSelectionRange(long anchor, long caret) {
+    SendScintilla(SCI_SETSEL, (unsigned long)(anchor), caret);
+}
+
+void Text1::clearUndoHistory() {
+    SendScintilla(SCI_EMPTYUNDOBUFFER);
 }
 
 QByteArray Text1::selectedBytes() const {
@@ -157,17 +139,56 @@ void Text1::clearDocument() {
     finishNewDocument(SC_EOL_LF);
 }
 
+DocumentLoad Text1::beginLoad(qint64 expectedSize) {
+    void* previous = SendScintillaPtrResult(SCI_GETDOCPOINTER);
+    SendScintilla(SCI_ADDREFDOCUMENT, 0, previous);
+    DocumentLoad load(*this, ScintillaDocument(*this, previous),
+                      {anchorPosition(), caretPosition(), SendScintilla(SCI_GETFIRSTVISIBLELINE)});
+    loading_ = true;
+    SendScintilla(SCI_SETMODEVENTMASK, changeNoticeMask());
+    replaceDocument(expectedSize);
+    SendScintilla(SCI_SETUNDOCOLLECTION, 0);
+    return load;
+}
+
+bool Text1::appendLoadedBytes(const char* data, qint64 length) {
+    // One append per piece of the file: with undo collection off and only
+    // the cheap change notices on, Scintilla just copies the bytes in.
+    SendScintilla(SCI_APPENDTEXT, (unsigned long)(length), data);
+    return SendScintilla(SCI_GETSTATUS) == SC_STATUS_OK;
+}
+
+void Text1::commitLoad(DocumentLoad load) {
+    const int eolMode = load.eolMode();
+    load.takePrevious().reset();
+    loading_ = false;
+    SendScintilla(SCI_SETMODEVENTMASK, changeNoticeMask());
+    finishNewDocument(eolMode);
+}
+
+void Text1::restoreDocument(ScintillaDocument previous,
+                            const DocumentLoad::ViewPosition& position) {
+    // The view takes its own reference again; `previous` drops the load's.
+    SendScintilla(SCI_SETDOCPOINTER, 0, previous.get());
+    SendScintilla(SCI_SETSEL, (unsigned long)(position.anchor), position.caret);
+    SendScintilla(SCI_SETFIRSTVISIBLELINE, position.firstVisibleLine);
+    SendScintilla(SCI_SETSTATUS, SC_STATUS_OK);
+    loading_ = false;
+    SendScintilla(SCI_SETMODEVENTMASK, changeNoticeMask());
+}
+
 void Text1::replaceDocument(qint64 reserve) {
     // Without a lexer the per-byte style buffer is never used: documents
     // without one take half the memory.
-    void* document = reinterpret_cast<void*>(
-        SendScintilla(SCI_CREATEDOCUMENT, (unsigned long)(qMax<qint64>(reserve, 0)),
-                      long(SC_DOCUMENTOPTION_STYLES_NONE)));
-    // The view takes its own reference; drop the creator's, so the document
-    // dies with the view. QScintilla's QsciDocument wrapper is not used
-    // anywhere, so it never looks at a replaced document again.
-    SendScintilla(SCI_SETDOCPOINTER, 0, document);
-    SendScintilla(SCI_RELEASEDOCUMENT, 0, document);
+    const ScintillaDocument created(
+        *this, reinterpret_cast<void*>(SendScintilla(SCI_CREATEDOCUMENT,
+                                                     (unsigned long)(qMax<qint64>(reserve, 0)),
+                                                     long(SC_DOCUMENTOPTION_STYLES_NONE))));
+    // The view takes its own reference and the creator's goes with
+    // `created`, so the document dies with the view. QScintilla's
+    // QsciDocument wrapper is hidden, so nothing looks at a replaced
+    // document again.
+    SendScintilla(SCI_SETDOCPOINTER, 0, created.get());
     // New documents start out in UTF-8; switching while the document is
     // still empty is cheap.
     applyDocumentSettings(SC_EOL_LF);
@@ -179,9 +200,8 @@ void Text1::finishNewDocument(int eolMode) {
     SendScintilla(SCI_EMPTYUNDOBUFFER);
     if (appearance_.strikeout)
         fillStrikeout(0, byteLength());
-    emit documentReplaced();
     // Replacing the text is a change like any other.
-    emit textChanged();
+    emit aboutToChange();
 }
 
 void Text1::setReservedShortcuts(const QList<QKeySequence>& keys) {
@@ -238,81 +258,6 @@ void Text1::mousePressEvent(QMouseEvent* e) {
     emit clicked();
 }
 
-void Text1::setFontFamily(const QString& family) {
-    appearance_.family = family;
-    applyAppearance();
-}
-
-void Text1::setFontPointSize(qreal points) {
-    appearance_.pointSize = points;
-    applyAppearance();
-}
-
-void Text1::setBold(bool on) {
-    appearance_.bold = on;
-    applyAppearance();
-}
-
-void Text1::setItalic(bool on) {
-    appearance_.italic = on;
-    applyAppearance();
-}
-
-void Text1::setUnderline(bool on) {
-    appearance_.underline = on;
-    applyAppearance();
-}
-
-void Text1::setStrikeout(bool on) {
-    if (appearance_.strikeout == on)
-        return;
-    appearance_.strikeout = on;
-    SendScintilla(SCI_SETMODEVENTMASK, changeNoticeMask());
-    // Scintilla styles have no strikeout: an indicator draws it.
-    SendScintilla(SCI_SETINDICATORCURRENT, strikeIndicator);
-    if (on)
-        fillStrikeout(0, byteLength());
-    else
-        SendScintilla(SCI_INDICATORCLEARRANGE, 0, byteLength());
-}
-
-void Text1::setForegroundColour(QRgb colour) {
-    appearance_.foreground = colour;
-    applyAppearance();
-}
-
-void Text1::setBackgroundColour(QRgb colour) {
-    appearance_.background = colour;
-    applyAppearance();
-}
-
-void Text1::applyAppearance() {
-    // Without a lexer all text is in the default style; set it and copy it
-    // to every other style.
-    const QByteArray family = appearance_.family.toLatin1();
-    SendScintilla(SCI_STYLESETFONT, STYLE_DEFAULT, family.constData());
-    SendScintilla(SCI_STYLESETSIZEFRACTIONAL, STYLE_DEFAULT,
-                  long(qRound(appearance_.pointSize * int(SC_FONT_SIZE_MULTIPLIER))));
-    SendScintilla(SCI_STYLESETBOLD, STYLE_DEFAULT, appearance_.bold);
-    SendScintilla(SCI_STYLESETITALIC, STYLE_DEFAULT, appearance_.italic);
-    SendScintilla(SCI_STYLESETUNDERLINE, STYLE_DEFAULT, appearance_.underline);
-    const QColor fore = appearance_.foreground ? QColor::fromRgb(*appearance_.foreground)
-                                               : palette().color(QPalette::Text);
-    SendScintilla(SCI_STYLESETFORE, STYLE_DEFAULT, fore);
-    SendScintilla(SCI_STYLESETBACK, STYLE_DEFAULT, QColor::fromRgb(appearance_.background));
-    SendScintilla(SCI_STYLECLEARALL);
-    SendScintilla(SCI_INDICSETFORE, strikeIndicator, fore);
-    setCaretForegroundColor(fore);
-}
-
-void Text1::fillStrikeout(qint64 position, qint64 length) {
-    if (length <= 0)
-        return;
-    SendScintilla(SCI_SETINDICATORCURRENT, strikeIndicator);
-    SendScintilla(SCI_SETINDICATORVALUE, 1);
-    SendScintilla(SCI_INDICATORFILLRANGE, long(position), long(length));
-}
-
 int Text1::changeNoticeMask() const {
     // While a file loads, its pieces need neither the change signal nor the
     // strikeout: both follow once the whole document is in.
@@ -323,12 +268,13 @@ int Text1::changeNoticeMask() const {
 
 void Text1::onModified(int position, int modificationType, const char*, int length, int, int, int,
                        int, int, int) {
-    // QScintilla no longer sees the insert and delete notices, so the change
-    // signal is raised here, for typed and programmed changes alike.
+    // QScintilla no longer sees the insert and delete notices, so it raises
+    // no textChanged(); the notice before the change is raised here, for
+    // typed and programmed changes alike.
     if (loading_)
         return;
     if (modificationType & (SC_MOD_BEFOREINSERT | SC_MOD_BEFOREDELETE))
-        emit textChanged();
+        emit aboutToChange();
     // Text typed while strikeout is on is struck out too.
     if (appearance_.strikeout && (modificationType & SC_MOD_INSERTTEXT))
         fillStrikeout(position, length);
