@@ -111,10 +111,12 @@ int createTemporary(int folder, const QByteArray& name, mode_t mode, QByteArray*
 Errno linkTemporary(int fd, int folder, const QByteArray& name, QByteArray* linked) {
     const QByteArray self = "/proc/self/fd/" + QByteArray::number(fd);
     for (;;) {
-        *linked = uniqueName(name);
-        if (::linkat(AT_FDCWD, self.constData(), folder, linked->constData(), AT_SYMLINK_FOLLOW) ==
-            0)
+        const QByteArray candidate = uniqueName(name);
+        if (::linkat(AT_FDCWD, self.constData(), folder, candidate.constData(),
+                     AT_SYMLINK_FOLLOW) == 0) {
+            *linked = candidate;
             return 0;
+        }
         if (errno != EEXIST)
             return errno;
     }
@@ -169,11 +171,11 @@ Errno writeAtomically(const QByteArray& target, const char* data, qint64 length)
     };
     // The old file keeps its owner where this process may give it away, and
     // its permission bits exactly (the creation mode went through the umask).
-    // The owner comes first: a change of owner clears set-user-ID bits.
+    // The owner comes first: a change of owner clears set-user-ID bits. A
+    // file system that cannot hold owners or bits (FAT) still takes the save.
     if (exists && (old.st_uid != ::geteuid() || old.st_gid != ::getegid()))
         (void)::fchown(file.get(), old.st_uid, old.st_gid);
-    if (::fchmod(file.get(), mode) != 0)
-        return fail(errno);
+    (void)::fchmod(file.get(), mode);
     if (const Errno e = writeAndSync(file, data, length))
         return fail(e);
     if (named.isEmpty()) {
@@ -185,7 +187,8 @@ Errno writeAtomically(const QByteArray& target, const char* data, qint64 length)
     if (::renameat(folder.get(), named.constData(), folder.get(), name.constData()) != 0)
         return fail(errno);
     // The new name reaches the disk with the folder. Some file systems
-    // cannot sync a folder at all, which is no failure of this save.
+    // cannot sync a folder at all, which is no failure of this save; any
+    // other error is told, as the new content may not survive a power cut.
     if (::fsync(folder.get()) != 0 && errno != EINVAL)
         return errno;
     return folder.close();
