@@ -17,6 +17,7 @@
 #include <algorithm>
 #include <csignal>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 using namespace tarnwick;
 using namespace tarnwick::test;
@@ -75,9 +76,9 @@ private slots:
             path, [](const char*, qint64) { return false; }, &error));
     }
 
-    // A write that runs out of room (the file-size limit stands in for a full
-    // disk; it holds for every user) leaves the old file exactly as it was
-    // and no temporary file behind.
+    // A write over the file-size limit (a failure every user can meet, on the
+    // ordinary disk; full disks have tests of their own) leaves the old file
+    // exactly as it was and no temporary file behind.
     void failedWriteKeepsOldFile() {
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("Old.java"));
@@ -93,12 +94,40 @@ private slots:
         const bool written = fileaccess::writeFile(path, big.constData(), big.size(), &error);
         setrlimit(RLIMIT_FSIZE, &saved);
         QVERIFY(!written);
-        QVERIFY(!error.isEmpty());
+        QCOMPARE(error, QStringLiteral("File too large"));
         QCOMPARE(readBytes(path), QByteArray("old content"));
-        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("Old.java")});
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
+                 QStringList{QStringLiteral("Old.java")});
         // And with room enough the same call replaces it exactly.
         QVERIFY(fileaccess::writeFile(path, big.constData(), big.size(), &error));
         QCOMPARE(readBytes(path), big);
+    }
+
+    // Replacing a file keeps what the user set on it: its permission bits,
+    // and a symbolic link, through which the file it names is rewritten.
+    void writeKeepsModeAndLinks() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("Kept.java"));
+        const QString link = dir.filePath(QStringLiteral("Link.java"));
+        const auto mode = [&path] {
+            struct stat info {};
+            return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? info.st_mode & 07777
+                                                                           : 0u;
+        };
+        QString error;
+        const mode_t savedMask = ::umask(027);
+        const bool created = fileaccess::writeFile(path, "new", 3, &error);
+        ::umask(savedMask);
+        QVERIFY(created);
+        QCOMPARE(mode(), 0640u);
+        QVERIFY(::chmod(QFile::encodeName(path).constData(), 0601) == 0);
+        QVERIFY(QFile::link(QStringLiteral("Kept.java"), link));
+        QVERIFY(fileaccess::writeFile(link, "through the link", 16, &error));
+        QVERIFY(QFileInfo(link).isSymLink());
+        QCOMPARE(readBytes(path), QByteArray("through the link"));
+        QCOMPARE(mode(), 0601u);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden | QDir::System),
+                 (QStringList{QStringLiteral("Kept.java"), QStringLiteral("Link.java")}));
     }
 
     void messageBoxShowsStyleAndReturnsAnswer_data() {

@@ -3,7 +3,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 namespace tarnwick::fileaccess {
 
@@ -56,31 +55,6 @@ bool readFile(const QString& path, const ByteSink& sink, QString* error) {
             setError(error, QStringLiteral("Not enough memory"));
             return false;
         }
-    }
-    return true;
-}
-
-bool writeFile(const QString& path, const char* data, qint64 length, QString* error) {
-    // QSaveFile writes beside the target and renames over it on commit, so a
-    // failure halfway leaves the old file as it was.
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        setError(error, file.errorString());
-        return false;
-    }
-    qint64 done = 0;
-    while (done < length) {
-        const qint64 wrote = file.write(data + done, length - done);
-        if (wrote <= 0) {
-            setError(error, file.errorString());
-            file.cancelWriting();
-            return false;
-        }
-        done += wrote;
-    }
-    if (!file.commit()) {
-        setError(error, file.errorString());
-        return false;
     }
     return true;
 }

@@ -54,7 +54,8 @@ public:
     // Reads a whole regular file in order. Fails for an absent file.
     virtual bool readFile(const QString& path, const ByteSink& sink, QString* error) = 0;
     // Replaces the file's content with exactly these bytes. The old content
-    // stays untouched unless every byte was written.
+    // stays untouched unless every byte was written, except in a folder that
+    // forbids new files, where the file is rewritten in place.
     virtual bool writeFile(const QString& path, const char* data, qint64 length,
                            QString* error) = 0;
     // -1 when the file is absent or cannot be examined.
