@@ -23,8 +23,7 @@ Form1::Form1(PlatformServices& platform, FontSettings& fontSettings, QWidget* pa
     : QMainWindow(parent), platform_(platform), fontSettings_(fontSettings) {
     setWindowTitle(doctexts::untitledTitle);
     configureText1();
-    documents_ = std::make_unique<DocumentCommands>(
-        state_, platform_, *text1_, [this](const QString& title) { setWindowTitle(title); });
+    document::markUnsavedOnChange(*text1_, state_);
     createMenus();
     connectText1Events();
     resize(clientWidth, clientHeight + menuBar()->sizeHint().height());
@@ -133,19 +132,27 @@ bool Form1::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void Form1::new_() {
-    documents_->new_();
+    document::Parts parts = documentParts();
+    document::new_(parts);
 }
 
 void Form1::open() {
-    documents_->open();
+    document::Parts parts = documentParts();
+    document::open(parts);
 }
 
 void Form1::saveim() {
-    documents_->saveim();
+    document::Parts parts = documentParts();
+    document::saveim(parts);
 }
 
 void Form1::save() {
-    documents_->save();
+    document::Parts parts = documentParts();
+    document::save(parts);
+}
+
+document::Parts Form1::documentParts() {
+    return {state_, platform_, *text1_, *this};
 }
 
 void Form1::exit() {
@@ -155,13 +162,14 @@ void Form1::exit() {
 void Form1::closeEvent(QCloseEvent* event) {
     // Closing never throws away unsaved work without asking: Ctrl+X, the key
     // of Exit, is also the key most people press to cut.
-    const MsgAnswer answer = documents_->unsavedChangesAnswer();
+    document::Parts parts = documentParts();
+    const MsgAnswer answer = document::unsavedChangesAnswer(parts);
     if (answer == MsgAnswer::Cancel) {
         event->ignore();
         return;
     }
     if (answer == MsgAnswer::Yes) {
-        documents_->saveim();
+        document::saveim(parts);
         if (!state_.saveCompleted) {
             event->ignore();
             return;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "document/DocumentCommands.h"
 #include "fontdialog/FontDialogMemory.h"
 #include "state/EditorState.h"
 #include "state/FontSettings.h"
@@ -8,13 +9,11 @@
 #include <QMainWindow>
 #include <QPointer>
 
-#include <memory>
 
 class QAction;
 
 namespace tarnwick {
 
-class DocumentCommands;
 class PlatformServices;
 class Text1;
 
@@ -70,6 +69,7 @@ private:
     QAction* addCommand(QMenu* menu, const QString& name, const QString& caption,
                         const QKeySequence& shortcut, void (Form1::*slot)());
     void connectText1Events();
+    document::Parts documentParts();
 
     // Text area events, handled by the editing aids.
     void text1KeyPress(int charCode);
@@ -86,7 +86,6 @@ private:
     EditorState state_;
     QWidget* client_ = nullptr;
     Text1* text1_ = nullptr;
-    std::unique_ptr<DocumentCommands> documents_;
     QHash<QString, QAction*> actions_;
     QPointer<QWidget> form2_;
     // Outlives every opening of the font dialog.

@@ -3,81 +3,20 @@
 #include "document/DocumentTexts.h"
 #include "textarea/Text1.h"
 
-namespace tarnwick {
+#include <QWidget>
+
+#include <optional>
+
+namespace tarnwick::document {
 
 using namespace doctexts;
 
-DocumentCommands::DocumentCommands(EditorState& state, PlatformServices& platform, Text1& text,
-                                   TitleSetter setTitle)
-    : state_(state), platform_(platform), text_(text), setTitle_(std::move(setTitle)) {
-    // Every change, typed or made by the program, leaves the text unsaved.
-    changeConnection_ =
-        QObject::connect(&text_, &Text1::aboutToChange, [this] { state_.isSaved = false; });
-}
+namespace {
 
-DocumentCommands::~DocumentCommands() {
-    QObject::disconnect(changeConnection_);
-}
-
-MsgAnswer DocumentCommands::unsavedChangesAnswer() {
-    if (state_.isSaved)
-        return MsgAnswer::No;
-    return platform_.messageBox(unsavedText, MsgStyle::YesNoCancel, unsavedTitle);
-}
-
-void DocumentCommands::new_() {
-    const MsgAnswer answer = unsavedChangesAnswer();
-    if (answer == MsgAnswer::Cancel)
-        return;
-    if (answer == MsgAnswer::Yes) {
-        saveim();
-        if (!state_.saveCompleted)
-            return;
-    }
-    state_.filePath.clear();
-    state_.fileTitle.clear();
-    setTitle_(untitledTitle);
-    text_.clearDocument();
-    state_.isSaved = true;
-}
-
-void DocumentCommands::open() {
-    MsgAnswer answer = unsavedChangesAnswer();
-    if (answer == MsgAnswer::Yes) {
-        saveim();
-        if (state_.saveCompleted)
-            answer = MsgAnswer::No;
-    }
-    if (answer != MsgAnswer::No)
-        return;
-
-    const std::optional<FileChoice> choice = platform_.openFileDialog(javaFilter);
-    if (!choice)
-        return;
-
-    // The whole file is read before anything else changes; a failed read
-    // puts the previous text back as it was, and title and path stay.
-    std::optional<DocumentLoad> load;
-    QString error;
-    if (!loadInto(load, choice->fullPath, &error)) {
-        load.reset();
-        platform_.messageBox(cantOpenText(choice->fullPath, error), MsgStyle::Information,
-                             cantOpenTitle);
-        return;
-    }
-
-    state_.filePath = choice->fullPath;
-    state_.fileTitle = choice->bareName;
-    setTitle_(windowTitleFor(state_.fileTitle));
-    text_.commitLoad(std::move(*load));
-    state_.isSaved = true;
-    state_.indentLevel = 0;
-    state_.lastKeyCode = 0;
-}
-
-bool DocumentCommands::loadInto(std::optional<DocumentLoad>& load, const QString& path,
-                                QString* error) {
-    const qint64 length = platform_.fileLength(path);
+// Reads the file into a new document held by load; false with the reason
+// when the file cannot be read or the text area cannot hold it.
+bool loadInto(Parts& p, std::optional<DocumentLoad>& load, const QString& path, QString* error) {
+    const qint64 length = p.platform.fileLength(path);
     if (length > Text1::largestDocument) {
         *error = tooLargeReason;
         return false;
@@ -85,8 +24,8 @@ bool DocumentCommands::loadInto(std::optional<DocumentLoad>& load, const QString
     // Memory runs out in the text component's own allocations; the document
     // on screen is still whole, so this is a message, not the end.
     try {
-        load.emplace(text_.beginLoad(length));
-        return platform_.readFile(
+        load.emplace(p.text.beginLoad(length));
+        return p.platform.readFile(
             path, [&load](const char* data, qint64 size) { return load->add(data, size); }, error);
     } catch (const std::bad_alloc&) {
         *error = notEnoughMemoryReason;
@@ -94,45 +33,109 @@ bool DocumentCommands::loadInto(std::optional<DocumentLoad>& load, const QString
     }
 }
 
-void DocumentCommands::saveim() {
-    state_.saveCompleted = true;
-    if (state_.filePath.isEmpty())
-        save();
-    // After a Save As this writes the same text a second time; harmless, and
-    // it keeps Save's outcome the outcome of its own write.
-    if (!state_.filePath.isEmpty() && writeText(state_.filePath))
-        state_.isSaved = true;
-}
-
-void DocumentCommands::save() {
-    state_.saveCompleted = false;
-    std::optional<FileChoice> choice;
-    for (;;) {
-        choice = platform_.saveFileDialog(javaFilter);
-        if (!choice)
-            return;
-        // An empty or absent file is replaced without asking.
-        if (platform_.fileLength(choice->fullPath) <= 0)
-            break;
-        if (platform_.messageBox(overwriteText, MsgStyle::YesNo, overwriteTitle) == MsgAnswer::Yes)
-            break;
-    }
-    if (!writeText(choice->fullPath))
-        return;
-    state_.filePath = choice->fullPath;
-    state_.fileTitle = choice->bareName;
-    setTitle_(windowTitleFor(state_.fileTitle));
-    state_.isSaved = true;
-    state_.saveCompleted = true;
-}
-
-bool DocumentCommands::writeText(const QString& path) {
+bool writeText(Parts& p, const QString& path) {
     QString error;
-    if (platform_.writeFile(path, text_.rawBytes(), text_.byteLength(), &error))
+    if (p.platform.writeFile(path, p.text.rawBytes(), p.text.byteLength(), &error))
         return true;
-    state_.saveCompleted = false;
-    platform_.messageBox(cantSaveText(path, error), MsgStyle::Information, cantSaveTitle);
+    p.state.saveCompleted = false;
+    p.platform.messageBox(cantSaveText(path, error), MsgStyle::Information, cantSaveTitle);
     return false;
 }
 
-} // namespace tarnwick
+void bindTo(Parts& p, const FileChoice& choice) {
+    p.state.filePath = choice.fullPath;
+    p.state.fileTitle = choice.bareName;
+    p.window.setWindowTitle(windowTitleFor(p.state.fileTitle));
+}
+
+} // namespace
+
+void markUnsavedOnChange(Text1& text, EditorState& state) {
+    QObject::connect(&text, &Text1::aboutToChange, &text, [&state] { state.isSaved = false; });
+}
+
+MsgAnswer unsavedChangesAnswer(Parts& p) {
+    if (p.state.isSaved)
+        return MsgAnswer::No;
+    return p.platform.messageBox(unsavedText, MsgStyle::YesNoCancel, unsavedTitle);
+}
+
+void new_(Parts& p) {
+    const MsgAnswer answer = unsavedChangesAnswer(p);
+    if (answer == MsgAnswer::Cancel)
+        return;
+    if (answer == MsgAnswer::Yes) {
+        saveim(p);
+        if (!p.state.saveCompleted)
+            return;
+    }
+    p.state.filePath.clear();
+    p.state.fileTitle.clear();
+    p.window.setWindowTitle(untitledTitle);
+    p.text.clearDocument();
+    p.state.isSaved = true;
+}
+
+void open(Parts& p) {
+    MsgAnswer answer = unsavedChangesAnswer(p);
+    if (answer == MsgAnswer::Yes) {
+        saveim(p);
+        if (p.state.saveCompleted)
+            answer = MsgAnswer::No;
+    }
+    if (answer != MsgAnswer::No)
+        return;
+
+    const std::optional<FileChoice> choice = p.platform.openFileDialog(javaFilter);
+    if (!choice)
+        return;
+
+    // The whole file is read before anything else changes; a failed read
+    // puts the previous text back as it was, and title and path stay.
+    std::optional<DocumentLoad> load;
+    QString error;
+    if (!loadInto(p, load, choice->fullPath, &error)) {
+        load.reset();
+        p.platform.messageBox(cantOpenText(choice->fullPath, error), MsgStyle::Information,
+                              cantOpenTitle);
+        return;
+    }
+
+    bindTo(p, *choice);
+    p.text.commitLoad(std::move(*load));
+    p.state.isSaved = true;
+    p.state.indentLevel = 0;
+    p.state.lastKeyCode = 0;
+}
+
+void saveim(Parts& p) {
+    p.state.saveCompleted = true;
+    if (p.state.filePath.isEmpty())
+        save(p);
+    // After a Save As this writes the same text a second time; harmless, and
+    // it keeps Save's outcome the outcome of its own write.
+    if (!p.state.filePath.isEmpty() && writeText(p, p.state.filePath))
+        p.state.isSaved = true;
+}
+
+void save(Parts& p) {
+    p.state.saveCompleted = false;
+    std::optional<FileChoice> choice;
+    for (;;) {
+        choice = p.platform.saveFileDialog(javaFilter);
+        if (!choice)
+            return;
+        // An empty or absent file is replaced without asking.
+        if (p.platform.fileLength(choice->fullPath) <= 0)
+            break;
+        if (p.platform.messageBox(overwriteText, MsgStyle::YesNo, overwriteTitle) == MsgAnswer::Yes)
+            break;
+    }
+    if (!writeText(p, choice->fullPath))
+        return;
+    bindTo(p, *choice);
+    p.state.isSaved = true;
+    p.state.saveCompleted = true;
+}
+
+} // namespace tarnwick::document

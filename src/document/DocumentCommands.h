@@ -2,48 +2,37 @@
 
 #include "platform/PlatformServices.h"
 #include "state/EditorState.h"
-#include "textarea/DocumentLoad.h"
 
-#include <QMetaObject>
-
-#include <functional>
-#include <optional>
+class QWidget;
 
 namespace tarnwick {
 
 class Text1;
 
 // New, Open, Save and Save As, the unsaved-changes question, and the rule
-// that every change of the text leaves the document unsaved.
-class DocumentCommands {
-public:
-    using TitleSetter = std::function<void(const QString&)>;
+// that every change of the text leaves the document unsaved. Like the other
+// commands, each takes what it works on: here the window too, whose title
+// names the document.
+namespace document {
 
-    DocumentCommands(EditorState& state, PlatformServices& platform, Text1& text,
-                     TitleSetter setTitle);
-    ~DocumentCommands();
-    DocumentCommands(const DocumentCommands&) = delete;
-    DocumentCommands& operator=(const DocumentCommands&) = delete;
-
-    void new_();
-    void open();
-    void saveim();
-    void save();
-
-    // Yes, No or Cancel; No without asking when nothing is unsaved.
-    MsgAnswer unsavedChangesAnswer();
-
-private:
-    // Reads the file into a new document held by load; false with the
-    // reason when the file cannot be read or the text area cannot hold it.
-    bool loadInto(std::optional<DocumentLoad>& load, const QString& path, QString* error);
-    bool writeText(const QString& path);
-
-    EditorState& state_;
-    PlatformServices& platform_;
-    Text1& text_;
-    TitleSetter setTitle_;
-    QMetaObject::Connection changeConnection_;
+struct Parts {
+    EditorState& state;
+    PlatformServices& platform;
+    Text1& text;
+    QWidget& window;
 };
 
+void new_(Parts& parts);
+void open(Parts& parts);
+void saveim(Parts& parts);
+void save(Parts& parts);
+
+// Yes, No or Cancel; No without asking when nothing is unsaved.
+MsgAnswer unsavedChangesAnswer(Parts& parts);
+
+// From now on every change of the text, typed or made by the program,
+// leaves the document unsaved. Lasts as long as the text area.
+void markUnsavedOnChange(Text1& text, EditorState& state);
+
+} // namespace document
 } // namespace tarnwick
