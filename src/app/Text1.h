@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/DocumentLoader.h"
+#include "app/TypedKeys.h"
 
 #include <Qsci/qsciscintilla.h>
 
@@ -73,6 +74,7 @@ protected:
     void keyPressEvent(QKeyEvent* e) override;
     void keyReleaseEvent(QKeyEvent* e) override;
     void mousePressEvent(QMouseEvent* e) override;
+    void focusOutEvent(QFocusEvent* e) override;
 
 private:
     friend class DocumentLoader;
@@ -101,6 +103,7 @@ private:
     Appearance appearance_;
     QList<QKeySequence> reserved_;
     bool loading_ = false;
+    TypedKeys typedKeys_;
 };
 
 } // namespace tarnwick
