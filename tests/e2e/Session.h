@@ -39,22 +39,25 @@ struct Session {
     }
 
     // Answers a file dialog that has just been asked for: the full path into
-    // its name field, then Enter.
-    bool answerFileDialog(const QString& title, const QString& name) const {
+    // its name field, then Enter. Empty on success, else what went wrong.
+    QString answerFileDialog(const QString& title, const QString& name) const {
         if (!desktop->waitForFocus(QLatin1Char('^') + title + QLatin1Char('$')))
-            return false;
+            return QStringLiteral("no dialog \"%1\"; focus on \"%2\"")
+                .arg(title, desktop->focusedTitle());
         desktop->type(path(name));
         desktop->keys({QStringLiteral("Return")});
-        return true;
+        return {};
     }
 
-    // File, Open (Ctrl+O) through Qt's open dialog; true once the main
-    // window has the file's title and the keyboard again.
-    bool open(const QString& name) const {
+    // File, Open (Ctrl+O) through Qt's open dialog, done once the main
+    // window has the file's title and the keyboard again. Empty on success.
+    QString open(const QString& name) const {
         desktop->keys({QStringLiteral("ctrl+o")});
-        if (!answerFileDialog(QStringLiteral("Open"), name))
-            return false;
-        return desktop->waitForFocus(titleOf(name));
+        if (QString error = answerFileDialog(QStringLiteral("Open"), name); !error.isEmpty())
+            return error;
+        if (!desktop->waitForFocus(titleOf(name)))
+            return QStringLiteral("after Open the focus is on \"%1\"").arg(desktop->focusedTitle());
+        return {};
     }
 
     // Title pattern of the main window bound to the file.

@@ -42,7 +42,7 @@ void TestE2eDocument::openTypeSave() {
     s_->write(QStringLiteral("Hello.java"), "class Hello {}\r\n");
     QCOMPARE(s_->start(wm), QString());
 
-    QVERIFY(s_->open(QStringLiteral("Hello.java")));
+    QCOMPARE(s_->open(QStringLiteral("Hello.java")), QString());
     // Typed straight after the dialog closes, with no click in between, at
     // the caret's place after Open; Enter breaks lines as the file does.
     s_->desktop->type(QStringLiteral("xyz"));
@@ -61,11 +61,13 @@ void TestE2eDocument::saveAsOverwrite() {
 
     s_->menu({QStringLiteral("Down"), QStringLiteral("Up"), QStringLiteral("Up"),
               QStringLiteral("Return")}); // File, Save As
-    QVERIFY(s_->answerFileDialog(QStringLiteral("Save As"), QStringLiteral("Old.java")));
+    QCOMPARE(s_->answerFileDialog(QStringLiteral("Save As"), QStringLiteral("Old.java")),
+             QString());
     QVERIFY(s_->desktop->waitForFocus(QStringLiteral("^Overwrite\\?$")));
     s_->desktop->keys({QStringLiteral("n")});
     // No: the file stays, and the dialog asks again.
-    QVERIFY(s_->answerFileDialog(QStringLiteral("Save As"), QStringLiteral("Old.java")));
+    QCOMPARE(s_->answerFileDialog(QStringLiteral("Save As"), QStringLiteral("Old.java")),
+             QString());
     QCOMPARE(s_->read(QStringLiteral("Old.java")), QByteArray("old text"));
     QVERIFY(s_->desktop->waitForFocus(QStringLiteral("^Overwrite\\?$")));
     s_->desktop->keys({QStringLiteral("Return")}); // Yes, the default
@@ -83,7 +85,7 @@ void TestE2eDocument::saveAsOverwrite() {
 void TestE2eDocument::closeQuestion() {
     s_->write(QStringLiteral("Hello.java"), "class Hello {}");
     QCOMPARE(s_->start(), QString());
-    QVERIFY(s_->open(QStringLiteral("Hello.java")));
+    QCOMPARE(s_->open(QStringLiteral("Hello.java")), QString());
     s_->desktop->keys({QStringLiteral("x")});
 
     s_->desktop->keys({QStringLiteral("ctrl+x")});

@@ -36,7 +36,7 @@ void TestE2eEditing::cleanup() {
 }
 
 void TestE2eEditing::editKeys() {
-    QVERIFY(s_->open(QStringLiteral("Hello.java")));
+    QCOMPARE(s_->open(QStringLiteral("Hello.java")), QString());
     const QStringList selectFive(5, QStringLiteral("shift+Left"));
     s_->desktop->type(QStringLiteral("hello world"));
     s_->desktop->keys(selectFive + QStringList{"ctrl+Insert", "shift+Delete"}); // cut "world"
@@ -60,7 +60,7 @@ void TestE2eEditing::heldEnter_data() {
 
 void TestE2eEditing::heldEnter() {
     QFETCH(int, busyLoops);
-    QVERIFY(s_->open(QStringLiteral("Hello.java")));
+    QCOMPARE(s_->open(QStringLiteral("Hello.java")), QString());
     s_->desktop->keys({"Tab", "a"});
     s_->desktop->startLoad(busyLoops);
     s_->desktop->holdKey(QStringLiteral("Return"), 1600);
@@ -90,9 +90,9 @@ void TestE2eEditing::dialogEnter() {
     if (dialog == QLatin1String("save")) {
         name = QStringLiteral("New.java");
         s_->desktop->keys({"Tab", "a", "ctrl+s"}); // untitled: Save asks for a name
-        QVERIFY(s_->answerFileDialog(QStringLiteral("Save As"), name));
+        QCOMPARE(s_->answerFileDialog(QStringLiteral("Save As"), name), QString());
     } else {
-        QVERIFY(s_->open(name));
+        QCOMPARE(s_->open(name), QString());
         s_->desktop->keys({"Tab", "a", "ctrl+s", "F5"});
         QVERIFY(s_->desktop->waitForFocus(QStringLiteral("^Enter here$")));
         s_->desktop->keys({"Return"});

@@ -47,7 +47,7 @@ void TestE2eRunner::compileAndExecute() {
               "public class Hello { public static void main(String[] a) throws Exception {\n"
               "  java.nio.file.Files.writeString(java.nio.file.Path.of(\"ran.txt\"), \"ran\");\n"
               "} }\n");
-    QVERIFY(s_->open(QStringLiteral("Hello.java")));
+    QCOMPARE(s_->open(QStringLiteral("Hello.java")), QString());
 
     s_->desktop->keys({"F9"});
     QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(s_->path(QStringLiteral("Hello.class"))).size() > 0, 60000);
