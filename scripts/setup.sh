@@ -9,7 +9,8 @@ packages=(
     cmake g++ make pkg-config
     qt6-base-dev libgl-dev libqscintilla2-qt6-dev
     fonts-dejavu-core fonts-liberation
-    xvfb xauth xterm desktop-file-utils
+    xvfb xauth xterm desktop-file-utils libx11-dev
+    openbox xdotool x11-utils
 )
 
 missing=()

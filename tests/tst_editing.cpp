@@ -103,6 +103,11 @@ void TestEditing::run(const QStringList& script) {
                                 Qt::NoModifier, QStringLiteral("\r"), i > 0 && i < 5);
                 QApplication::sendEvent(text_, &event);
             }
+        } else if (step == QLatin1String("dialog-enter")) {
+            // The Enter that answered a dialog: pressed there, released here.
+            QKeyEvent release(QEvent::KeyRelease, Qt::Key_Return, Qt::NoModifier,
+                              QStringLiteral("\r"));
+            QApplication::sendEvent(text_, &release);
         } else if (step == QLatin1String("click")) {
             QTest::mouseClick(text_->viewport(), Qt::LeftButton, {}, QPoint(5, 5));
         } else if (step == QLatin1String("select-all")) {
@@ -133,6 +138,8 @@ void TestEditing::indentation_data() {
         << Typing{{"\txy", "left", "\r"}, "\tx\ny\t", 5, 1, enter};
     QTest::newRow("held enter: several breaks, one set of Tabs")
         << Typing{{"\ta", "hold-enter"}, "\ta\n\n\n\t", 6, 1, enter};
+    QTest::newRow("an enter released without its press here counts not")
+        << Typing{{"\ta", "dialog-enter"}, "\ta", 2, 1, int('A')};
     QTest::newRow("two backspaces after enter delete the Tabs, lower the level once")
         << Typing{{"\t\ta\r\b\b"}, "\t\ta\n", 4, 1, backspace};
     QTest::newRow("backspace after enter at level 0 stays at 0")

@@ -1,6 +1,7 @@
 #include "about/ApplicationIcon.h"
 #include "app/Application.h"
 #include "app/Form1.h"
+#include "platform/KeyRepeat.h"
 #include "platform/QtPlatform.h"
 #include "state/FontSettings.h"
 #include "textarea/PlainAccessible.h"
@@ -8,6 +9,8 @@
 int main(int argc, char* argv[]) {
     tarnwick::Application app(argc, argv);
     QApplication::setWindowIcon(tarnwick::applicationIcon());
+    // A held Enter must indent once, however loaded the machine is.
+    tarnwick::askForDetectableAutoRepeat();
     // Lets Wayland desktops match the window to its desktop entry and icon.
     QGuiApplication::setDesktopFileName(QStringLiteral("tarnwick"));
     tarnwick::installPlainAccessibleWhileInactive();

@@ -119,6 +119,12 @@ void Form2::connectControls() {
     connect(list1_, &QListWidget::currentRowChanged, this, [this](int row) {
         logic_.selectFont(row);
         showState();
+        // A mouse press makes the row current first and selects it only
+        // after this signal, so a fall-back to the last good font shown now
+        // would be painted over by the clicked row: show it again once the
+        // view has finished with the event.
+        if (logic_.fontRow() != row)
+            QMetaObject::invokeMethod(this, &Form2::showState, Qt::QueuedConnection);
     });
     connect(list2_, &QListWidget::currentRowChanged, this, [this](int row) {
         logic_.selectSize(row);

@@ -3,12 +3,14 @@
 #include "platform/FileAccess.h"
 #include "platform/ProcessStarter.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPointer>
 #include <QWidget>
 
 #include <limits>
@@ -25,6 +27,33 @@ QString dialogFilter(const FileFilter& filter) {
     return filter.description + QStringLiteral(" (") + filter.pattern + QLatin1Char(')');
 }
 
+// Gives the keyboard back to the window and control that had it before a
+// modal dialog. A window manager would reactivate the window; without one the
+// keys typed after the dialog go nowhere until the user clicks.
+class FocusReturn {
+public:
+    explicit FocusReturn(QWidget* fallback)
+        : window_(QApplication::activeWindow()), focus_(QApplication::focusWidget()) {
+        if (!window_ && fallback)
+            window_ = fallback->window();
+        if (!focus_ && window_)
+            focus_ = window_->focusWidget();
+    }
+    FocusReturn(const FocusReturn&) = delete;
+    FocusReturn& operator=(const FocusReturn&) = delete;
+    ~FocusReturn() {
+        if (!window_ || !window_->isVisible())
+            return;
+        window_->activateWindow();
+        if (focus_ && focus_->window() == window_)
+            focus_->setFocus(Qt::ActiveWindowFocusReason);
+    }
+
+private:
+    QPointer<QWidget> window_;
+    QPointer<QWidget> focus_;
+};
+
 std::optional<FileChoice> choiceFrom(const QString& path) {
     if (path.isEmpty())
         return std::nullopt;
@@ -39,6 +68,7 @@ MsgAnswer QtPlatform::messageBox(const QString& text, MsgStyle style, const QStr
     QString shown = text;
     shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"))
         .replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    const FocusReturn focusReturn(dialogParent_);
     QMessageBox box(dialogParent_);
     box.setWindowTitle(title);
     // Texts carry file names and typed commands: a name such as
@@ -76,6 +106,7 @@ MsgAnswer QtPlatform::messageBox(const QString& text, MsgStyle style, const QStr
 }
 
 QString QtPlatform::inputBox(const QString& prompt, const QString& title) {
+    const FocusReturn focusReturn(dialogParent_);
     QInputDialog dialog(dialogParent_);
     dialog.setInputMode(QInputDialog::TextInput);
     dialog.setWindowTitle(title);
@@ -88,11 +119,13 @@ QString QtPlatform::inputBox(const QString& prompt, const QString& title) {
 }
 
 std::optional<FileChoice> QtPlatform::openFileDialog(const FileFilter& filter) {
+    const FocusReturn focusReturn(dialogParent_);
     return choiceFrom(QFileDialog::getOpenFileName(dialogParent_, QString(), QDir::currentPath(),
                                                    dialogFilter(filter)));
 }
 
 std::optional<FileChoice> QtPlatform::saveFileDialog(const FileFilter& filter) {
+    const FocusReturn focusReturn(dialogParent_);
     return choiceFrom(QFileDialog::getSaveFileName(dialogParent_, QString(), QDir::currentPath(),
                                                    dialogFilter(filter), nullptr,
                                                    QFileDialog::DontConfirmOverwrite));

@@ -41,4 +41,12 @@ int pressCharCode(const QKeyEvent& event) {
     return c <= 0xff ? int(c) : 0;
 }
 
+int physicalKey(const QKeyEvent& event) {
+    // Scan codes are small positive numbers, Qt's keys start at 0x20: keep
+    // the two ranges apart by the sign.
+    if (const quint32 scanCode = event.nativeScanCode())
+        return -int(scanCode);
+    return event.key();
+}
+
 } // namespace tarnwick

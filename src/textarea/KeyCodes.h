@@ -15,5 +15,9 @@ int releaseKeyCode(const QKeyEvent& event);
 // The code of the character a key press types: Tab 9, Enter 13, a Latin-1
 // character its own code, 0 when the key types nothing.
 int pressCharCode(const QKeyEvent& event);
+// Names the physical key, so that a press and its release match even when a
+// modifier changed in between: the keyboard's scan code where the platform
+// gives one, else Qt's key.
+int physicalKey(const QKeyEvent& event);
 
 } // namespace tarnwick

@@ -234,6 +234,7 @@ bool Text1::event(QEvent* e) {
 }
 
 void Text1::keyPressEvent(QKeyEvent* e) {
+    typedKeys_.press(physicalKey(*e));
     emit keyPressedCode(pressCharCode(*e));
     if (e->key() == Qt::Key_Tab && (e->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier &&
         !isReadOnly()) {
@@ -247,10 +248,16 @@ void Text1::keyPressEvent(QKeyEvent* e) {
 
 void Text1::keyReleaseEvent(QKeyEvent* e) {
     QsciScintilla::keyReleaseEvent(e);
-    // A held key repeats its press, and Qt reports a release for every
-    // repeat; only the real release counts.
-    if (!e->isAutoRepeat())
+    // Only the release of a key pressed here counts, once however long it
+    // was held: on X the server sends no releases for repeats (asked for at
+    // start-up), elsewhere Qt marks them.
+    if (typedKeys_.release(physicalKey(*e), e->isAutoRepeat()))
         emit keyReleasedCode(releaseKeyCode(*e));
+}
+
+void Text1::focusOutEvent(QFocusEvent* e) {
+    typedKeys_.forgetAll();
+    QsciScintilla::focusOutEvent(e);
 }
 
 void Text1::mousePressEvent(QMouseEvent* e) {

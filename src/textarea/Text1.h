@@ -1,6 +1,7 @@
 #pragma once
 
 #include "textarea/DocumentLoad.h"
+#include "textarea/TypedKeys.h"
 
 #include <Qsci/qsciscintilla.h>
 
@@ -95,6 +96,7 @@ protected:
     void keyPressEvent(QKeyEvent* e) override;
     void keyReleaseEvent(QKeyEvent* e) override;
     void mousePressEvent(QMouseEvent* e) override;
+    void focusOutEvent(QFocusEvent* e) override;
 
 private:
     // QString and line/index access, and the component's document wrapper,
@@ -140,6 +142,7 @@ private:
     Appearance appearance_;
     QList<QKeySequence> reserved_;
     bool loading_ = false;
+    TypedKeys typedKeys_;
 };
 
 } // namespace tarnwick

@@ -1,0 +1,21 @@
+#include "platform/KeyRepeat.h"
+
+#include <QGuiApplication>
+
+#include <X11/XKBlib.h>
+
+namespace tarnwick {
+
+bool askForDetectableAutoRepeat() {
+    auto* x11 = qApp ? qApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+    Display* display = x11 ? x11->display() : nullptr;
+    if (!display)
+        return false;
+    // The flag belongs to this client's connection, which is Qt's own, so
+    // every key event the application receives follows it.
+    Bool supported = False;
+    XkbSetDetectableAutoRepeat(display, True, &supported);
+    return supported;
+}
+
+} // namespace tarnwick

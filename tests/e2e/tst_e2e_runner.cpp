@@ -1,0 +1,79 @@
+// The Run menu on a real desktop: launch scripts run in a real terminal with
+// the real JDK, and the Command Line question answered in Qt's input box.
+#include "e2e/Session.h"
+
+#include <QFileInfo>
+#include <QTest>
+
+using namespace tarnwick::e2e;
+
+class TestE2eRunner : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void compileAndExecute();
+    void commandLine();
+
+private:
+    // Waits for the console the editor started, then answers its closing
+    // "Press any key" so that it goes away.
+    bool dismissConsole() const;
+
+    std::unique_ptr<Session> s_;
+};
+
+void TestE2eRunner::init() {
+    s_ = std::make_unique<Session>();
+    QCOMPARE(s_->start(), QString());
+}
+
+void TestE2eRunner::cleanup() {
+    QCOMPARE(s_->desktop->stop(), QStringList());
+    s_.reset();
+}
+
+bool TestE2eRunner::dismissConsole() const {
+    if (!s_->desktop->waitForTerminalFocus())
+        return false;
+    s_->desktop->keys({"space"});
+    return QTest::qWaitFor([&] { return s_->desktop->windowsOfClass("xterm").isEmpty(); }, 30000);
+}
+
+void TestE2eRunner::compileAndExecute() {
+    s_->write(QStringLiteral("Hello.java"),
+              "public class Hello { public static void main(String[] a) throws Exception {\n"
+              "  java.nio.file.Files.writeString(java.nio.file.Path.of(\"ran.txt\"), \"ran\");\n"
+              "} }\n");
+    QCOMPARE(s_->open(QStringLiteral("Hello.java")), QString());
+
+    s_->desktop->keys({"F9"});
+    QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(s_->path(QStringLiteral("Hello.class"))).size() > 0, 60000);
+    QCOMPARE(s_->read(QStringLiteral("temc.bat")),
+             QByteArray("@echo OFF\r\nclearscr\r\njavac Hello.java\r\nkeypress"));
+    QVERIFY(dismissConsole());
+
+    QVERIFY(s_->desktop->waitForFocus(Session::titleOf(QStringLiteral("Hello.java"))));
+    s_->desktop->keys({"ctrl+F9"});
+    QTRY_COMPARE_WITH_TIMEOUT(s_->read(QStringLiteral("ran.txt")), QByteArray("ran"), 60000);
+    QCOMPARE(s_->read(QStringLiteral("temr.bat")),
+             QByteArray("@echo OFF\r\nclearscr\r\njava Hello\r\nkeypress"));
+    QVERIFY(dismissConsole());
+}
+
+void TestE2eRunner::commandLine() {
+    s_->desktop->keys({"F5"});
+    QVERIFY(s_->desktop->waitForFocus(QStringLiteral("^Enter here$")));
+    s_->desktop->type(QStringLiteral("touch \"made by me\""));
+    s_->desktop->keys({"Return"});
+
+    QTRY_COMPARE_WITH_TIMEOUT(s_->read(QStringLiteral("made by me")), QByteArray(), 30000);
+    QCOMPARE(s_->read(QStringLiteral("temc.bat")),
+             QByteArray("@echo OFF\r\nclearscr\r\ntouch \"made by me\"\r\nkeypress"));
+    QVERIFY(dismissConsole());
+}
+
+QTEST_GUILESS_MAIN(TestE2eRunner)
+#include "tst_e2e_runner.moc"
