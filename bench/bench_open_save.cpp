@@ -3,8 +3,6 @@
 //   xvfb-run -a build/bench/bench_open_save   or   QT_QPA_PLATFORM=offscreen ...
 // Options: --sizes 50,1024 (in MB), --rounds N (median of N, default 5),
 // --dir D (keeps the generated files in D for the next run).
-// bench_open_save_hugepages is the same program with the editor's operator
-// new linked in; run the two alternately to compare.
 #include "BenchUtil.h"
 
 #include "app/Form1.h"
