@@ -10,6 +10,8 @@ packages=(
     qt6-base-dev libgl-dev libqscintilla2-qt6-dev
     fonts-dejavu-core fonts-liberation
     xvfb xauth xterm desktop-file-utils
+    # the sanitizer build and the fuzz targets of test.sh
+    clang libclang-rt-14-dev
 )
 
 missing=()
