@@ -31,7 +31,7 @@ bool switchesEcho(std::string_view command) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using tarnwick::batch::Step;
     // Bytes as Latin-1 characters: every one fits the scripts' code page.
-    // Characters beyond it are refused before a script is written.
+    // Keeping other characters out is the Command Line's check, not the writer's.
     const std::string_view input(reinterpret_cast<const char*>(data), size);
     if (input.empty() || input.find_first_of(std::string_view("\r\n\0", 3)) != input.npos)
         return 0;
