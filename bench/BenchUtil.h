@@ -5,12 +5,29 @@
 
 #include <ctime>
 
+#include <sys/resource.h>
+
 namespace tarnwick::bench {
 
 inline qint64 monotonicNs() {
     timespec ts{};
     clock_gettime(CLOCK_MONOTONIC, &ts);
     return qint64(ts.tv_sec) * 1000000000LL + ts.tv_nsec;
+}
+
+// Processor time of this process so far, user and system; unlike the
+// monotonic clock it does not grow while other programs hold the cores.
+inline qint64 cpuNs() {
+    timespec ts{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
+    return qint64(ts.tv_sec) * 1000000000LL + ts.tv_nsec;
+}
+
+// Page faults served without reading from disk, so far.
+inline qint64 minorFaults() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_minflt;
 }
 
 // A field of /proc/self/status in kB ("VmRSS", "VmHWM").

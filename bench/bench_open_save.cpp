@@ -1,6 +1,8 @@
 // Times the real Open and Save commands on generated Java-like files of 1, 10
 // and 50 MB and reports peak memory while opening. Run by hand, e.g.
 //   xvfb-run -a build/bench/bench_open_save   or   QT_QPA_PLATFORM=offscreen ...
+// Options: --sizes 50,1024 (in MB), --rounds N (median of N, default 5),
+// --dir D (keeps the generated files in D for the next run).
 #include "BenchUtil.h"
 
 #include "app/Form1.h"
@@ -8,7 +10,9 @@
 #include "textarea/Text1.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTextStream>
 
@@ -41,26 +45,43 @@ QByteArray javaLikeBytes(qint64 size) {
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
-    QTemporaryDir dir;
+    QList<qint64> sizes{1, 10, 50};
+    int rounds = 5;
+    QTemporaryDir temporary;
+    QString folder = temporary.path();
+    const QStringList arguments = app.arguments();
+    for (qsizetype i = 1; i + 1 < arguments.size(); i += 2) {
+        if (arguments[i] == "--sizes") {
+            sizes.clear();
+            for (const QString& size : arguments[i + 1].split(','))
+                sizes.append(size.toLongLong());
+        } else if (arguments[i] == "--rounds") {
+            rounds = qMax(1, arguments[i + 1].toInt());
+        } else if (arguments[i] == "--dir") {
+            folder = arguments[i + 1];
+        }
+    }
+    const bool keepFiles = folder != temporary.path();
     test::FakePlatform platform;
     FontSettings fonts;
     Form1 form(platform, fonts);
     form.show();
     app.processEvents();
 
-    constexpr int rounds = 5;
     std::printf("median of %d rounds each\n", rounds);
-    std::printf("%-6s %10s %10s %14s %14s\n", "size", "open ms", "save ms", "open peak MB",
-                "above idle MB");
-    for (const qint64 mb : {1, 10, 50}) {
-        const QString path = dir.filePath(QStringLiteral("Big%1.java").arg(mb));
-        {
+    std::printf("%-6s %10s %10s %14s %14s %12s %12s\n", "size", "open ms", "save ms",
+                "open peak MB", "above idle MB", "open cpu ms", "open faults");
+    for (const qint64 mb : sizes) {
+        const QString path = QDir(folder).filePath(QStringLiteral("Big%1.java").arg(mb));
+        if (QFileInfo(path).size() != mb * 1024 * 1024) {
             QFile out(path);
             out.open(QIODevice::WriteOnly);
             out.write(javaLikeBytes(mb * 1024 * 1024));
         }
         QList<double> openMs;
         QList<double> saveMs;
+        QList<double> openCpuMs;
+        QList<qint64> openFaults;
         qint64 worstAboveIdleKb = 0;
         qint64 worstPeakKb = 0;
         for (int round = 0; round < rounds; ++round) {
@@ -73,9 +94,13 @@ int main(int argc, char* argv[]) {
 
             platform.openAnswers.push_back(test::FakePlatform::choose(path));
             const qint64 t0 = bench::monotonicNs();
+            const qint64 cpu0 = bench::cpuNs();
+            const qint64 faults0 = bench::minorFaults();
             form.open();
             form.text1()->repaint();
             const qint64 t1 = bench::monotonicNs();
+            openCpuMs.append((bench::cpuNs() - cpu0) / 1e6);
+            openFaults.append(bench::minorFaults() - faults0);
             const qint64 peakKb = bench::statusKb("VmHWM");
 
             form.text1()->appendBytes("x");
@@ -97,9 +122,13 @@ int main(int argc, char* argv[]) {
         }
         std::sort(openMs.begin(), openMs.end());
         std::sort(saveMs.begin(), saveMs.end());
-        std::printf("%4lldMB %10.1f %10.1f %14.1f %14.1f\n", mb, openMs[rounds / 2],
-                    saveMs[rounds / 2], worstPeakKb / 1024.0, worstAboveIdleKb / 1024.0);
-        QFile::remove(path);
+        std::sort(openCpuMs.begin(), openCpuMs.end());
+        std::sort(openFaults.begin(), openFaults.end());
+        std::printf("%4lldMB %10.1f %10.1f %14.1f %14.1f %12.1f %12lld\n", mb, openMs[rounds / 2],
+                    saveMs[rounds / 2], worstPeakKb / 1024.0, worstAboveIdleKb / 1024.0,
+                    openCpuMs[rounds / 2], openFaults[rounds / 2]);
+        if (!keepFiles)
+            QFile::remove(path);
     }
     return 0;
 }

@@ -10,7 +10,12 @@ packages=(
     qt6-base-dev libgl-dev libqscintilla2-qt6-dev
     fonts-dejavu-core fonts-liberation
     xvfb xauth xterm desktop-file-utils libx11-dev
+    # the end-to-end tests: a window manager, real X key and mouse events
     openbox xdotool x11-utils
+    # the sanitizer build and the fuzz targets of test.sh
+    clang libclang-rt-14-dev
+    # the format check of CI
+    clang-format
 )
 
 missing=()

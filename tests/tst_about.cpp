@@ -12,6 +12,18 @@
 
 using tarnwick::frmAbout;
 
+namespace {
+
+// At namespace scope: inside the test class, which is still incomplete where
+// std::optional looks, clang finds it not default-constructible.
+struct Editor {
+    tarnwick::test::FakePlatform platform;
+    tarnwick::FontSettings settings;
+    tarnwick::Form1 form1{platform, settings};
+};
+
+} // namespace
+
 class TestAbout : public QObject {
     Q_OBJECT
 
@@ -99,11 +111,6 @@ private:
         return qobject_cast<frmAbout*>(editor_->form1.aboutWindow());
     }
 
-    struct Editor {
-        tarnwick::test::FakePlatform platform;
-        tarnwick::FontSettings settings;
-        tarnwick::Form1 form1{platform, settings};
-    };
     std::optional<Editor> editor_;
 };
 

@@ -1,0 +1,32 @@
+#pragma once
+
+// What the script runner does with a launch script, decided without running
+// anything: plain C++, so the runner, its tests and the fuzz targets share it.
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tarnwick::batch {
+
+// One line that leads to an action: a command to run, or a refusal.
+struct Step {
+    int lineNumber = 0;   // counted from 1
+    std::string command;  // for /bin/sh -c, in UTF-8; empty when refused
+    bool echoed = false;  // shown as "folder>command" before it runs
+    bool refused = false; // the line holds a NUL byte and runs nothing
+
+    bool operator==(const Step&) const = default;
+};
+
+// Lines end at LF, a CR before the LF belongs to the line break. "@echo OFF"
+// and "echo on" (in any case) switch the echo of later lines; an "@" at the
+// start of a line hides that line alone; blank lines do nothing.
+//
+// A shell reads a command as a C string, so it would run only the part of a
+// line before a NUL byte; such a line is refused whole.
+std::vector<Step> parseScript(std::string_view bytes);
+
+// What the runner says on stderr instead of running a refused line.
+std::string refusalMessage(int lineNumber);
+
+} // namespace tarnwick::batch
