@@ -9,7 +9,6 @@
 #include <QMainWindow>
 #include <QPointer>
 
-
 class QAction;
 
 namespace tarnwick {
@@ -75,6 +74,12 @@ private:
     void text1KeyPress(int charCode);
     void text1KeyRelease(int keyCode);
     void text1Click();
+
+    // The font dialog and the About box delete themselves when closed, a
+    // little later; until then their pointers are set but they are not open.
+    static QWidget* stillOpen(const QPointer<QWidget>& window) {
+        return window && window->isVisible() ? window.data() : nullptr;
+    }
 
     // Close steps, in the order they run.
     void removeLaunchScriptsStep();

@@ -7,15 +7,14 @@ namespace tarnwick {
 
 void Form1::About() {
     // One box at a time: a second About only brings the open one forward.
-    // The box deletes itself when closed, which clears about_.
-    if (!about_)
+    if (!stillOpen(about_))
         about_ = new frmAbout(this);
     platform_.showWindow(about_);
 }
 
 void Form1::closeAboutStep() {
-    if (about_)
-        platform_.closeWindow(about_);
+    if (QWidget* open = stillOpen(about_))
+        platform_.closeWindow(open);
 }
 
 } // namespace tarnwick

@@ -9,8 +9,7 @@ namespace tarnwick {
 void Form1::font() {
     // An open dialog is only brought forward: running its opening steps
     // again would undo nothing visible but re-ask about a missing font.
-    // A closed one may still await deletion; it no longer counts as open.
-    if (auto* open = qobject_cast<Form2*>(form2_.data()); open && !open->hasClosed()) {
+    if (QWidget* open = stillOpen(form2_)) {
         platform_.showWindow(open);
         return;
     }
@@ -22,7 +21,7 @@ void Form1::font() {
 
 void Form1::closeFontDialogStep() {
     // Closing runs the dialog's closing steps, which store its choices.
-    if (auto* open = qobject_cast<Form2*>(form2_.data()); open && !open->hasClosed())
+    if (QWidget* open = stillOpen(form2_))
         platform_.closeWindow(open);
 }
 

@@ -31,7 +31,6 @@ public:
 
     const FontDialogLogic& logic() const { return logic_; }
     // True once the closing steps have run; the window is then on its way out.
-    bool hasClosed() const { return closed_; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
