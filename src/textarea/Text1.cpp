@@ -146,7 +146,11 @@ DocumentLoad Text1::beginLoad(qint64 expectedSize) {
                       {anchorPosition(), caretPosition(), SendScintilla(SCI_GETFIRSTVISIBLELINE)});
     loading_ = true;
     SendScintilla(SCI_SETMODEVENTMASK, changeNoticeMask());
-    replaceDocument(expectedSize);
+    // Scintilla grows its buffer (and copies the whole text) as soon as an
+    // insertion would fill the gap exactly, so the room is a little more
+    // than the file: the last piece then fits without that copy.
+    constexpr qint64 slack = 64 * 1024;
+    replaceDocument(expectedSize > 0 ? expectedSize + slack : 0);
     SendScintilla(SCI_SETUNDOCOLLECTION, 0);
     return load;
 }
