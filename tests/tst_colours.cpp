@@ -141,6 +141,7 @@ private:
         const QImage plain = text.viewport()->grab().toImage();
         text.setSelectionRange(0, text.byteLength() - 1);
         const QImage selected = text.viewport()->grab().toImage();
+        // The selected line is measured past the paper's narrow left margin.
         return {{plain,
                  {{QStringLiteral("text"), QRect(0, 0, width, line)},
                   {QStringLiteral("caret"), QRect(0, line, 4, line)}}},
