@@ -12,6 +12,8 @@ packages=(
     xvfb xauth xterm desktop-file-utils libx11-dev
     # the end-to-end tests: a window manager, real X key and mouse events
     openbox xdotool x11-utils
+    # a dark colour scheme as users set one, for the end-to-end colour test
+    qt6ct
     # the sanitizer build and the fuzz targets of test.sh
     clang libclang-rt-14-dev
     # the format check of CI

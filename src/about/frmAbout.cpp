@@ -3,10 +3,12 @@
 #include "about/AboutTexts.h"
 #include "about/ApplicationIcon.h"
 #include "platform/FontMapping.h"
+#include "platform/ReadableColours.h"
 #include "platform/Twips.h"
 
 #include <QLabel>
 #include <QPushButton>
+#include <QStyle>
 
 namespace tarnwick {
 
@@ -51,6 +53,9 @@ frmAbout::frmAbout(QWidget* owner)
     setAttribute(Qt::WA_DeleteOnClose);
     setFixedSize(pixelsFromTwips(5730), pixelsFromTwips(3555));
     setFont(dialogFont());
+    // Three labels are fixed black, so the box keeps a light scheme even on
+    // a dark desktop; the version line and the button take its colours too.
+    setPalette(lightScheme(palette(), style()->standardPalette()));
     createControls();
     cmdOK_->setFocus();
 

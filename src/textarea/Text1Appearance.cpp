@@ -2,9 +2,24 @@
 // Scintilla styles lack.
 #include "textarea/Text1.h"
 
+#include "platform/ReadableColours.h"
+
 #include <QPalette>
+#include <QStyle>
 
 namespace tarnwick {
+
+namespace {
+
+QColor defaultForeground(const QWidget& area) {
+    // The paper starts fixed white, so "the desktop's text colour" is the one
+    // its scheme uses on a light background: under a dark scheme the
+    // desktop's own text colour is near white and would vanish.
+    return lightScheme(area.palette(), area.style()->standardPalette())
+        .color(QPalette::Active, QPalette::Text);
+}
+
+} // namespace
 
 void Text1::setFontFamily(const QString& family) {
     appearance_.family = family;
@@ -65,12 +80,20 @@ void Text1::applyAppearance() {
     SendScintilla(SCI_STYLESETITALIC, STYLE_DEFAULT, appearance_.italic);
     SendScintilla(SCI_STYLESETUNDERLINE, STYLE_DEFAULT, appearance_.underline);
     const QColor fore = appearance_.foreground ? QColor::fromRgb(*appearance_.foreground)
-                                               : palette().color(QPalette::Text);
+                                               : defaultForeground(*this);
     SendScintilla(SCI_STYLESETFORE, STYLE_DEFAULT, fore);
     SendScintilla(SCI_STYLESETBACK, STYLE_DEFAULT, QColor::fromRgb(appearance_.background));
     SendScintilla(SCI_STYLECLEARALL);
     SendScintilla(SCI_INDICSETFORE, strikeIndicator, fore);
     setCaretForegroundColor(fore);
+    // The selection is drawn in the desktop's own pair of colours, which
+    // never meets the fixed paper or the chosen text colour; only a pair
+    // that does not read together gets black or white text instead.
+    const QColor highlight = palette().color(QPalette::Active, QPalette::Highlight);
+    SendScintilla(SCI_SETSELBACK, 1, highlight);
+    SendScintilla(
+        SCI_SETSELFORE, 1,
+        readableOn(highlight, palette().color(QPalette::Active, QPalette::HighlightedText)));
 }
 
 void Text1::fillStrikeout(qint64 position, qint64 length) {

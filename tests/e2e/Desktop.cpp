@@ -131,12 +131,13 @@ QStringList Desktop::stop() {
 }
 
 QProcess* Desktop::startInOwnGroup(const QString& program, const QStringList& args,
-                                   const QString& folder) {
+                                   const QString& folder, const QProcessEnvironment& extra) {
     auto process = std::make_unique<QProcess>();
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.remove(QStringLiteral("QT_QPA_PLATFORM"));
     if (!display_.isEmpty())
         env.insert(QStringLiteral("DISPLAY"), display_);
+    env.insert(extra);
     process->setProcessEnvironment(env);
     if (!folder.isEmpty())
         process->setWorkingDirectory(folder);
@@ -150,8 +151,9 @@ QProcess* Desktop::startInOwnGroup(const QString& program, const QStringList& ar
     return processes_.back().get();
 }
 
-bool Desktop::startEditor(const QString& workingFolder) {
-    editor_ = startInOwnGroup(buildDir() + QStringLiteral("/bin/tarnwick"), {}, workingFolder);
+bool Desktop::startEditor(const QString& workingFolder, const QProcessEnvironment& extra) {
+    editor_ =
+        startInOwnGroup(buildDir() + QStringLiteral("/bin/tarnwick"), {}, workingFolder, extra);
     const QString title = QStringLiteral("^Untitled - Tarnwick$");
     const QString window = waitForWindow(title);
     if (window.isEmpty())

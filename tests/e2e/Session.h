@@ -29,11 +29,12 @@ struct Session {
     }
 
     // Empty on success, else what went wrong.
-    QString start(Desktop::WindowManager wm = Desktop::WindowManager::Openbox) {
+    QString start(Desktop::WindowManager wm = Desktop::WindowManager::Openbox,
+                  const QProcessEnvironment& editorEnvironment = {}) {
         desktop = std::make_unique<Desktop>(wm);
         if (!desktop->startError().isEmpty())
             return desktop->startError();
-        if (!desktop->startEditor(dir.path()))
+        if (!desktop->startEditor(dir.path(), editorEnvironment))
             return QStringLiteral("the editor's window did not appear with the focus");
         return {};
     }
