@@ -160,9 +160,14 @@ bool Desktop::startEditor(const QString& workingFolder, const QProcessEnvironmen
         return false;
     // The user clicks into the new window first: without a window manager
     // it gets no focus otherwise, and on a busy machine openbox was seen to
-    // leave the focus on the root window.
-    click(geometry(window).center());
-    return waitForFocus(title);
+    // leave the focus on the root window. A click that lands while the
+    // window is still being mapped is lost, so a user would click again.
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        click(geometry(window).center());
+        if (waitForFocus(title, 5000))
+            return true;
+    }
+    return false;
 }
 
 bool Desktop::editorRunning() const {
