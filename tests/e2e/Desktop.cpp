@@ -163,6 +163,10 @@ bool Desktop::startEditor(const QString& workingFolder) {
     return waitForFocus(title);
 }
 
+QProcess* Desktop::startProgram(const QString& program, const QStringList& args) {
+    return startInOwnGroup(program, args);
+}
+
 bool Desktop::editorRunning() const {
     return editor_ && editor_->state() != QProcess::NotRunning;
 }

@@ -34,6 +34,8 @@ public:
     // Starts build/bin/tarnwick in the folder and waits for its main window.
     bool startEditor(const QString& workingFolder);
     bool waitForEditorExit(int ms = 10000);
+    // Starts another program on this display (stopped with the Desktop).
+    QProcess* startProgram(const QString& program, const QStringList& args);
     bool editorRunning() const;
 
     // xdotool, with its words as arguments; returns its standard output.
