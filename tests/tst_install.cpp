@@ -41,8 +41,7 @@ private slots:
         QVERIFY(file.open(QIODevice::ReadOnly));
         const QString text = QString::fromUtf8(file.readAll());
         for (const char* line :
-             {"^Exec=tarnwick$", "^Icon=tarnwick$", "^Categories=(.*;)?Development(;|$)",
-              "^Categories=(.*;)?IDE(;|$)"})
+             {"^Exec=tarnwick$", "^Icon=tarnwick$", "^Categories=(.*;)?Development(;|$)"})
             QVERIFY2(text.contains(QRegularExpression(line, QRegularExpression::MultilineOption)),
                      line);
         QVERIFY(
