@@ -10,6 +10,8 @@ packages=(
     qt6-base-dev libgl-dev libqscintilla2-qt6-dev
     fonts-dejavu-core fonts-liberation
     xvfb xauth xterm desktop-file-utils libx11-dev
+    # the install checks: AppStream's validator, the manual page's formatter
+    appstream groff-base
     # the end-to-end tests: a window manager, real X key and mouse events
     openbox xdotool x11-utils
     # a dark colour scheme as users set one, for the end-to-end colour test

@@ -7,6 +7,7 @@
 #include "textarea/Text1.h"
 
 #include <QDir>
+#include <QMimeData>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -235,6 +236,44 @@ private slots:
                                                : QStringLiteral("Untitled - Tarnwick"));
     }
 
+    // A name typed without any suffix is saved as a Java file; the overwrite
+    // question and the title are about that file. Any dot is a suffix chosen.
+    void saveAsAddsJavaSuffix_data() {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("written");
+        QTest::addColumn<bool>("existing"); // a non-empty file under the written name
+        QTest::newRow("Prog") << "Prog"
+                              << "Prog.java" << false;
+        QTest::newRow("Prog, Prog.java exists: asks about it") << "Prog"
+                                                               << "Prog.java" << true;
+        QTest::newRow("Prog.txt: kept") << "Prog.txt"
+                                        << "Prog.txt" << false;
+        QTest::newRow(".hidden: a dot file keeps its name") << ".hidden"
+                                                            << ".hidden" << false;
+    }
+    void saveAsAddsJavaSuffix() {
+        QFETCH(QString, typed);
+        QFETCH(QString, written);
+        QFETCH(bool, existing);
+        Editor e;
+        if (existing)
+            QVERIFY(writeBytes(dir->filePath(written), "older and longer"));
+        e.type("class Prog {}");
+        e.platform.saveAnswers.push_back(FakePlatform::choose(dir->filePath(typed)));
+        e.platform.messageAnswers.push_back(MsgAnswer::Yes);
+        e.form.save();
+
+        QCOMPARE(readBytes(dir->filePath(written)), QByteArray("class Prog {}"));
+        QCOMPARE(QDir(dir->path()).entryList(QDir::Files | QDir::Hidden), QStringList{written});
+        QCOMPARE(e.state().filePath, dir->filePath(written));
+        QCOMPARE(e.state().fileTitle, written);
+        QCOMPARE(e.form.windowTitle(), written + QStringLiteral(" - Tarnwick"));
+        const auto questions = e.platform.callsOf(QStringLiteral("messageBox"));
+        QCOMPARE(questions.size(), existing ? 1 : 0);
+        if (existing)
+            QCOMPARE(questions.first().title, QStringLiteral("Overwrite?"));
+    }
+
     void saveAfterSaveAsWritesNewName() {
         Editor e;
         const QString first = dir->filePath(QStringLiteral("One.java"));
@@ -425,6 +464,103 @@ private slots:
         // Nothing was created in place of a missing file.
         if (kind == QLatin1String("missing"))
             QVERIFY(!QFileInfo::exists(target));
+    }
+
+    // A file dropped from the desktop, through real Qt drag events on the text
+    // area (or the window around it): one local file opens as Open does after
+    // its dialog; anything else is refused while still dragging, and nothing
+    // of it is typed into the text.
+    void droppedFileOpens_data() {
+        QTest::addColumn<QStringList>("urls"); // "@" stands for the temporary folder
+        QTest::addColumn<bool>("ontoWindow");
+        QTest::addColumn<int>("answer"); // to the unsaved-changes question; 0: none asked
+        QTest::addColumn<bool>("accepted");
+        QTest::addColumn<QString>("opened"); // file name now bound, or empty: unchanged
+        QTest::newRow("one file, nothing unsaved")
+            << QStringList{"file://@/sub/Drop.java"} << false << 0 << true << "Drop.java";
+        QTest::newRow("onto the menu bar's window")
+            << QStringList{"file://@/sub/Drop.java"} << true << 0 << true << "Drop.java";
+        QTest::newRow("unsaved, Cancel")
+            << QStringList{"file://@/sub/Drop.java"} << false << 2 << true << "";
+        QTest::newRow("unsaved, Yes: saved first")
+            << QStringList{"file://@/sub/Drop.java"} << false << 6 << true << "Drop.java";
+        QTest::newRow("a folder: Can't open")
+            << QStringList{"file://@/sub"} << false << 0 << true << "";
+        QTest::newRow("two files: refused")
+            << QStringList{"file://@/sub/Drop.java", "file://@/Bound.java"} << false << 0 << false
+            << "";
+        QTest::newRow("a web address: refused")
+            << QStringList{"https://example.org/Drop.java"} << false << 0 << false << "";
+    }
+    void droppedFileOpens() {
+        QFETCH(QStringList, urls);
+        QFETCH(bool, ontoWindow);
+        QFETCH(int, answer);
+        QFETCH(bool, accepted);
+        QFETCH(QString, opened);
+        Editor e;
+        QVERIFY(QDir(dir->path()).mkpath(QStringLiteral("sub")));
+        const QString dropped = dir->filePath(QStringLiteral("sub/Drop.java"));
+        const QString bound = dir->filePath(QStringLiteral("Bound.java"));
+        QVERIFY(writeBytes(dropped, "dropped\r\n") && writeBytes(bound, "bound"));
+        e.platform.openAnswers.push_back(FakePlatform::choose(bound));
+        e.form.open();
+        if (answer) {
+            e.type(" edited");
+            e.platform.messageAnswers.push_back(MsgAnswer(answer));
+        }
+        const QByteArray before = e.text().bytes();
+        e.platform.clearCalls();
+
+        QMimeData mime;
+        QList<QUrl> list;
+        for (const QString& url : urls)
+            list << QUrl(QString(url).replace(QLatin1Char('@'), dir->path()));
+        mime.setUrls(list);
+        // File managers offer the names as text too, which the text area
+        // would insert.
+        mime.setText(list.first().toString());
+        QWidget* target = ontoWindow ? static_cast<QWidget*>(&e.form) : e.text().viewport();
+        const QPoint at(20, 20);
+        QDragEnterEvent enter(at, Qt::CopyAction | Qt::MoveAction, &mime, Qt::LeftButton,
+                              Qt::NoModifier);
+        QApplication::sendEvent(target, &enter);
+        QCOMPARE(enter.isAccepted(), accepted);
+        if (accepted)
+            QCOMPARE(enter.dropAction(), Qt::CopyAction);
+        QDropEvent drop(at, Qt::CopyAction | Qt::MoveAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(target, &drop);
+        // The file opens once the drop is over.
+        QCoreApplication::processEvents();
+
+        const auto messages = e.platform.callsOf(QStringLiteral("messageBox"));
+        const auto folders = e.platform.callsOf(QStringLiteral("folder"));
+        if (!opened.isEmpty()) {
+            QCOMPARE(e.state().filePath, dropped);
+            QCOMPARE(e.state().fileTitle, opened);
+            QCOMPARE(e.form.windowTitle(), opened + QStringLiteral(" - Tarnwick"));
+            QCOMPARE(e.text().bytes(), QByteArray("dropped\r\n"));
+            QVERIFY(e.state().isSaved);
+            QCOMPARE(QDir::currentPath(), QFileInfo(dropped).absolutePath());
+            QCOMPARE(folders.size(), 1);
+            // Yes saved the edited text to its own file first.
+            QCOMPARE(readBytes(bound), answer == 6 ? before : QByteArray("bound"));
+        } else {
+            QCOMPARE(e.state().filePath, bound);
+            QCOMPARE(e.form.windowTitle(), QStringLiteral("Bound.java - Tarnwick"));
+            QCOMPARE(e.text().bytes(), before);
+            QCOMPARE(readBytes(bound), QByteArray("bound"));
+        }
+        QCOMPARE(messages.size(), (answer ? 1 : 0) + (urls.first().endsWith("sub") ? 1 : 0));
+        if (answer)
+            QCOMPARE(messages.first().text, unsavedText);
+        if (urls.first().endsWith("sub")) {
+            QCOMPARE(messages.last().title, QStringLiteral("Can't open"));
+            QVERIFY(messages.last().text.startsWith(dir->filePath(QStringLiteral("sub")) +
+                                                    QStringLiteral(" could not be read\r")));
+        }
+        if (!accepted)
+            QVERIFY(e.platform.calls.isEmpty());
     }
 
     // Typed, programmed and undone changes alike leave the document unsaved;

@@ -234,6 +234,33 @@ private slots:
         QVERIFY(!dialog);
     }
 
+    // Esc closes the dialog from whichever control has the focus, through
+    // its closing steps, as the close box does.
+    void escapeClosesAndStores_data() {
+        QTest::addColumn<QString>("focus");
+        QTest::newRow("font list") << "List1";
+        QTest::newRow("size list") << "List2";
+        QTest::newRow("a style box") << "Check3";
+        QTest::newRow("a target button") << "Option3";
+    }
+    void escapeClosesAndStores() {
+        QFETCH(QString, focus);
+        FontEditor e;
+        QVERIFY(e.showActive());
+        QPointer<Form2> dialog = e.openFont();
+        QApplication::setActiveWindow(dialog);
+        QVERIFY(QTest::qWaitForWindowActive(dialog));
+        e.clickRow("List2", 3); // "12"
+        e.click("Check3");
+        auto* control = dialog->findChild<QWidget*>(focus);
+        control->setFocus();
+        QTest::keyClick(control, Qt::Key_Escape);
+        QVERIFY(!dialog->isVisible());
+        QCOMPARE(stored(e.fonts), QList<int>({9, 3, 0, 1, 0, 0}));
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(!dialog);
+    }
+
     void unavailableFontFallsBack() {
         const QList<int> missing = unavailableFontRows();
         if (missing.isEmpty())

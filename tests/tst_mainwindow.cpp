@@ -19,6 +19,26 @@
 using namespace tarnwick;
 using namespace tarnwick::test;
 
+namespace {
+
+// The caption as shown, without the marker of its underlined letter.
+QString caption(const QAction* action) {
+    QString text = action->text();
+    return text.remove(QLatin1Char('&'));
+}
+
+// The action's text underlines one letter, which no earlier entry of the
+// same menu underlines.
+bool hasOwnMnemonic(const QAction* action, QSet<QKeySequence>& taken) {
+    const QKeySequence letter = QKeySequence::mnemonic(action->text());
+    if (letter.isEmpty() || action->text().count(QLatin1Char('&')) != 1 || taken.contains(letter))
+        return false;
+    taken.insert(letter);
+    return true;
+}
+
+} // namespace
+
 class TestMainWindow : public QObject {
     Q_OBJECT
 
@@ -47,18 +67,24 @@ private slots:
     }
 
     // The whole bar as one listing: menu, item name, caption and shortcut, in
-    // order; "Font...." stands on the bar itself.
+    // order; "Font...." stands on the bar itself. Every caption carries an
+    // underlined letter of its own within its menu, the bar's included.
     void menuBarMatchesTable() {
         Editor e;
         QStringList bar;
+        QSet<QKeySequence> barLetters;
         for (QAction* top : e.form.menuBar()->actions()) {
+            QVERIFY2(hasOwnMnemonic(top, barLetters), qPrintable(top->text()));
+            QSet<QKeySequence> letters;
             const QList<QAction*> items = top->menu() ? top->menu()->actions() : QList{top};
             for (QAction* item : items) {
                 QVERIFY(item->isEnabled() && item->isVisible());
                 QCOMPARE(e.form.action(item->objectName()), item);
+                if (top->menu())
+                    QVERIFY2(hasOwnMnemonic(item, letters), qPrintable(item->text()));
                 bar << QStringLiteral("%1|%2|%3|%4")
-                           .arg(top->menu() ? top->text() : QString(), item->objectName(),
-                                item->text(), item->shortcut().toString());
+                           .arg(top->menu() ? caption(top) : QString(), item->objectName(),
+                                caption(item), item->shortcut().toString());
             }
         }
         QCOMPARE(bar, (QStringList{
@@ -114,6 +140,62 @@ private slots:
         QCOMPARE(fired.count(), 1);
         // The component's own clipboard keys never ran.
         QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("outside"));
+    }
+
+    // With the text area focused, Alt and a menu's letter (or F10) opens the
+    // menu and the item's letter picks the item; Alt with any letter types
+    // nothing into the text.
+    void keyboardReachesEveryMenu_data() {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("modifiers");
+        QTest::addColumn<QString>("menu"); // the menu that opens, or none
+        QTest::addColumn<int>("letter");   // then typed into the open menu
+        QTest::addColumn<QString>("name"); // the item that runs, or none
+        QTest::newRow("Alt+F, A") << int(Qt::Key_F) << int(Qt::AltModifier) << "file"
+                                  << int(Qt::Key_A) << "save";
+        QTest::newRow("Alt+E, D") << int(Qt::Key_E) << int(Qt::AltModifier) << "edit"
+                                  << int(Qt::Key_D) << "eddel";
+        QTest::newRow("Alt+R, X") << int(Qt::Key_R) << int(Qt::AltModifier) << "run"
+                                  << int(Qt::Key_X) << "nexec";
+        QTest::newRow("Alt+H, C") << int(Qt::Key_H) << int(Qt::AltModifier) << "Help"
+                                  << int(Qt::Key_C) << "Condi";
+        QTest::newRow("Alt+O: Font....")
+            << int(Qt::Key_O) << int(Qt::AltModifier) << "" << 0 << "font";
+        QTest::newRow("F10, S") << int(Qt::Key_F10) << int(Qt::NoModifier) << "file"
+                                << int(Qt::Key_S) << "saveim";
+        QTest::newRow("Alt+Q: no menu's letter")
+            << int(Qt::Key_Q) << int(Qt::AltModifier) << "" << 0 << "";
+    }
+    void keyboardReachesEveryMenu() {
+        QFETCH(int, key);
+        QFETCH(int, modifiers);
+        QFETCH(QString, menu);
+        QFETCH(int, letter);
+        QFETCH(QString, name);
+        Editor e;
+        QVERIFY(e.showActive());
+        e.type("text");
+        e.state().isSaved = true;
+        e.platform.saveAnswers.push_back(std::nullopt);
+        // Every menu command, counted when it runs.
+        QHash<QAction*, int> fired;
+        for (QAction* action : e.form.findChildren<QAction*>()) {
+            if (e.form.action(action->objectName()) == action)
+                connect(action, &QAction::triggered, this, [&fired, action] { ++fired[action]; });
+        }
+
+        QTest::keyClick(&e.text(), Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+        auto* popup = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        QCOMPARE(popup ? popup->objectName() : QString(), menu);
+        if (popup)
+            QTest::keyClick(popup, Qt::Key(letter));
+        QTRY_VERIFY(!QApplication::activePopupWidget());
+
+        QHash<QAction*, int> expected;
+        if (!name.isEmpty())
+            expected.insert(e.form.action(name), 1);
+        QCOMPARE(fired, expected);
+        QCOMPARE(e.text().bytes(), QByteArray("text"));
     }
 
     void ctrlXExitsFromText1() {

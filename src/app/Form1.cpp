@@ -26,6 +26,7 @@ Form1::Form1(PlatformServices& platform, FontSettings& fontSettings, QWidget* pa
     document::markUnsavedOnChange(*text1_, state_);
     createMenus();
     connectText1Events();
+    acceptFileDrops();
     resize(clientWidth, clientHeight + menuBar()->sizeHint().height());
 }
 
@@ -62,61 +63,78 @@ QAction* Form1::addCommand(QMenu* menu, const QString& name, const QString& capt
 }
 
 void Form1::createMenus() {
-    QMenu* file = menuBar()->addMenu(QStringLiteral("File"));
+    QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
     file->setObjectName(QStringLiteral("file"));
-    addCommand(file, QStringLiteral("new"), QStringLiteral("New"),
+    addCommand(file, QStringLiteral("new"), QStringLiteral("&New"),
                QKeySequence(Qt::CTRL | Qt::Key_N), &Form1::new_);
-    addCommand(file, QStringLiteral("open"), QStringLiteral("Open"),
+    addCommand(file, QStringLiteral("open"), QStringLiteral("&Open"),
                QKeySequence(Qt::CTRL | Qt::Key_O), &Form1::open);
-    addCommand(file, QStringLiteral("saveim"), QStringLiteral("Save"),
+    addCommand(file, QStringLiteral("saveim"), QStringLiteral("&Save"),
                QKeySequence(Qt::CTRL | Qt::Key_S), &Form1::saveim);
-    addCommand(file, QStringLiteral("save"), QStringLiteral("Save As"), QKeySequence(),
+    addCommand(file, QStringLiteral("save"), QStringLiteral("Save &As"), QKeySequence(),
                &Form1::save);
-    addCommand(file, QStringLiteral("exit"), QStringLiteral("Exit"),
+    addCommand(file, QStringLiteral("exit"), QStringLiteral("E&xit"),
                QKeySequence(Qt::CTRL | Qt::Key_X), &Form1::exit);
 
-    QMenu* edit = menuBar()->addMenu(QStringLiteral("Edit"));
+    QMenu* edit = menuBar()->addMenu(QStringLiteral("&Edit"));
     edit->setObjectName(QStringLiteral("edit"));
-    addCommand(edit, QStringLiteral("edcut"), QStringLiteral("Cut"),
+    addCommand(edit, QStringLiteral("edcut"), QStringLiteral("Cu&t"),
                QKeySequence(Qt::SHIFT | Qt::Key_Delete), &Form1::edcut);
-    addCommand(edit, QStringLiteral("edcopy"), QStringLiteral("Copy"),
+    addCommand(edit, QStringLiteral("edcopy"), QStringLiteral("&Copy"),
                QKeySequence(Qt::CTRL | Qt::Key_Insert), &Form1::edcopy);
-    addCommand(edit, QStringLiteral("edpaste"), QStringLiteral("Paste"),
+    addCommand(edit, QStringLiteral("edpaste"), QStringLiteral("&Paste"),
                QKeySequence(Qt::SHIFT | Qt::Key_Insert), &Form1::edpaste);
-    addCommand(edit, QStringLiteral("eddel"), QStringLiteral("Delete"), QKeySequence(),
+    addCommand(edit, QStringLiteral("eddel"), QStringLiteral("&Delete"), QKeySequence(),
                &Form1::eddel);
 
-    addCommand(nullptr, QStringLiteral("font"), QStringLiteral("Font...."), QKeySequence(),
+    addCommand(nullptr, QStringLiteral("font"), QStringLiteral("F&ont...."), QKeySequence(),
                &Form1::font);
 
-    QMenu* run = menuBar()->addMenu(QStringLiteral("Run"));
+    QMenu* run = menuBar()->addMenu(QStringLiteral("&Run"));
     run->setObjectName(QStringLiteral("run"));
-    addCommand(run, QStringLiteral("compile"), QStringLiteral("Compile"), QKeySequence(Qt::Key_F9),
+    addCommand(run, QStringLiteral("compile"), QStringLiteral("&Compile"), QKeySequence(Qt::Key_F9),
                &Form1::compile);
-    addCommand(run, QStringLiteral("exec"), QStringLiteral("Execute"),
+    addCommand(run, QStringLiteral("exec"), QStringLiteral("&Execute"),
                QKeySequence(Qt::CTRL | Qt::Key_F9), &Form1::exec);
-    addCommand(run, QStringLiteral("comlne"), QStringLiteral("Command Line"),
+    addCommand(run, QStringLiteral("comlne"), QStringLiteral("Command &Line"),
                QKeySequence(Qt::Key_F5), &Form1::comlne);
-    addCommand(run, QStringLiteral("compro"), QStringLiteral("Command Prompt"),
+    addCommand(run, QStringLiteral("compro"), QStringLiteral("Command &Prompt"),
                QKeySequence(Qt::Key_F7), &Form1::compro);
-    addCommand(run, QStringLiteral("ncomp"), QStringLiteral("Normal Compile"),
+    addCommand(run, QStringLiteral("ncomp"), QStringLiteral("&Normal Compile"),
                QKeySequence(Qt::CTRL | Qt::Key_F5), &Form1::ncomp);
-    addCommand(run, QStringLiteral("nexec"), QStringLiteral("Normal Execute"),
+    addCommand(run, QStringLiteral("nexec"), QStringLiteral("Normal E&xecute"),
                QKeySequence(Qt::CTRL | Qt::Key_F7), &Form1::nexec);
 
-    QMenu* help = menuBar()->addMenu(QStringLiteral("Help"));
+    QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
     help->setObjectName(QStringLiteral("Help"));
-    addCommand(help, QStringLiteral("About"), QStringLiteral("About"), QKeySequence(),
+    addCommand(help, QStringLiteral("About"), QStringLiteral("&About"), QKeySequence(),
                &Form1::About);
-    addCommand(help, QStringLiteral("Condi"), QStringLiteral("Conditions"), QKeySequence(),
+    addCommand(help, QStringLiteral("Condi"), QStringLiteral("&Conditions"), QKeySequence(),
                &Form1::Condi);
 
-    QList<QKeySequence> menuKeys;
+    // F10 opens the menu bar, as in the desktop's other applications; Qt
+    // itself gives the key no meaning.
+    auto* openBar = new QAction(this);
+    openBar->setObjectName(QStringLiteral("openMenuBar"));
+    openBar->setShortcut(QKeySequence(Qt::Key_F10));
+    addAction(openBar);
+    connect(openBar, &QAction::triggered, this, &Form1::openMenuBar);
+
+    QList<QKeySequence> menuKeys{openBar->shortcut()};
     for (QAction* action : std::as_const(actions_)) {
         if (!action->shortcut().isEmpty())
             menuKeys.append(action->shortcut());
     }
+    // Alt and the underlined letter of a menu on the bar.
+    for (QAction* top : menuBar()->actions())
+        menuKeys.append(QKeySequence::mnemonic(top->text()));
     text1_->setReservedShortcuts(menuKeys);
+}
+
+void Form1::openMenuBar() {
+    const QList<QAction*> bar = menuBar()->actions();
+    if (!bar.isEmpty())
+        menuBar()->setActiveAction(bar.first());
 }
 
 void Form1::connectText1Events() {
@@ -128,6 +146,8 @@ void Form1::connectText1Events() {
 bool Form1::eventFilter(QObject* watched, QEvent* event) {
     if (watched == client_ && event->type() == QEvent::Resize)
         text1_->resize(text1SizeFor(client_->size(), text1_->size()));
+    if (text1_ && watched == text1_->viewport() && fileDragEvent(event))
+        return true;
     return QMainWindow::eventFilter(watched, event);
 }
 

@@ -61,13 +61,23 @@ public slots:
 protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void configureText1();
     void createMenus();
+    // Opens the first menu of the bar, as F10 does.
+    void openMenuBar();
     QAction* addCommand(QMenu* menu, const QString& name, const QString& caption,
                         const QKeySequence& shortcut, void (Form1::*slot)());
     void connectText1Events();
+    // Files dropped from the desktop (Form1Drop.cpp): one local file opens
+    // as with Open, anything else is refused.
+    void acceptFileDrops();
+    bool fileDragEvent(QEvent* event);
+    void openDropped(const QString& path);
     document::Parts documentParts();
 
     // Text area events, handled by the editing aids.

@@ -1,6 +1,7 @@
 #include "document/DocumentCommands.h"
 
 #include "document/DocumentTexts.h"
+#include "document/FileNames.h"
 #include "textarea/Text1.h"
 
 #include <QWidget>
@@ -76,32 +77,53 @@ void new_(Parts& p) {
     p.state.isSaved = true;
 }
 
-void open(Parts& p) {
+namespace {
+
+// The unsaved-changes question before the document is replaced: true when
+// the text may go (No, or Yes and the save happened).
+bool mayReplace(Parts& p) {
     MsgAnswer answer = unsavedChangesAnswer(p);
     if (answer == MsgAnswer::Yes) {
         saveim(p);
         if (p.state.saveCompleted)
             answer = MsgAnswer::No;
     }
-    if (answer != MsgAnswer::No)
-        return;
+    return answer == MsgAnswer::No;
+}
 
+} // namespace
+
+void open(Parts& p) {
+    if (!mayReplace(p))
+        return;
     const std::optional<FileChoice> choice = p.platform.openFileDialog(javaFilter);
     if (!choice)
         return;
+    openChosen(p, *choice);
+}
 
+void openDropped(Parts& p, const QString& path) {
+    if (!mayReplace(p))
+        return;
+    // Where the open dialog would have left it after this choice.
+    const FileChoice choice = choiceOf(path);
+    p.platform.enterFolderOf(choice.fullPath);
+    openChosen(p, choice);
+}
+
+void openChosen(Parts& p, const FileChoice& choice) {
     // The whole file is read before anything else changes; a failed read
     // puts the previous text back as it was, and title and path stay.
     std::optional<DocumentLoad> load;
     QString error;
-    if (!loadInto(p, load, choice->fullPath, &error)) {
+    if (!loadInto(p, load, choice.fullPath, &error)) {
         load.reset();
-        p.platform.messageBox(cantOpenText(choice->fullPath, error), MsgStyle::Information,
+        p.platform.messageBox(cantOpenText(choice.fullPath, error), MsgStyle::Information,
                               cantOpenTitle);
         return;
     }
 
-    bindTo(p, *choice);
+    bindTo(p, choice);
     p.text.commitLoad(std::move(*load));
     p.state.isSaved = true;
     p.state.indentLevel = 0;
@@ -125,6 +147,9 @@ void save(Parts& p) {
         choice = p.platform.saveFileDialog(javaFilter);
         if (!choice)
             return;
+        // Decided before anything looks at the file, so the overwrite
+        // question and the title are about the file actually written.
+        choice = withJavaSuffix(*choice);
         // An empty or absent file is replaced without asking.
         if (p.platform.fileLength(choice->fullPath) <= 0)
             break;

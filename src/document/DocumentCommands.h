@@ -24,6 +24,13 @@ struct Parts {
 
 void new_(Parts& parts);
 void open(Parts& parts);
+// A file dropped from the desktop: Open without its dialog. The question
+// about unsaved text comes first; then the working folder becomes the file's
+// folder, as after the dialog.
+void openDropped(Parts& parts, const QString& path);
+// What Open does once a file is chosen: read it whole, or report why not and
+// keep the document as it was.
+void openChosen(Parts& parts, const FileChoice& choice);
 void saveim(Parts& parts);
 void save(Parts& parts);
 

@@ -10,6 +10,7 @@
 #include <QGroupBox>
 #include <QListWidget>
 #include <QRadioButton>
+#include <QShortcut>
 #include <QSignalBlocker>
 
 namespace tarnwick {
@@ -55,6 +56,10 @@ Form2::Form2(Text1& text, PlatformServices& platform, FontSettings& settings,
     logic_.openingSteps(settings_);
     showState();
     connectControls();
+    // Esc closes it as it closes every other dialog; closing runs the
+    // closing steps, so the choices are kept as with the close box.
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(escape, &QShortcut::activated, this, &QWidget::close);
 }
 
 void Form2::createControls() {

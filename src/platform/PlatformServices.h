@@ -47,6 +47,8 @@ public:
     // dialog asks nothing about overwriting.
     virtual std::optional<FileChoice> openFileDialog(const FileFilter& filter) = 0;
     virtual std::optional<FileChoice> saveFileDialog(const FileFilter& filter) = 0;
+    // The working folder becomes the file's folder, as after a dialog's choice.
+    virtual void enterFolderOf(const QString& path) = 0;
 
     // Opens the file for byte access and closes it at once, creating it
     // empty when absent.

@@ -131,6 +131,10 @@ std::optional<FileChoice> QtPlatform::saveFileDialog(const FileFilter& filter) {
                                                    QFileDialog::DontConfirmOverwrite));
 }
 
+void QtPlatform::enterFolderOf(const QString& path) {
+    fileaccess::enterFolderOf(path);
+}
+
 bool QtPlatform::touchFile(const QString& path, QString* error) {
     return fileaccess::touchFile(path, error);
 }

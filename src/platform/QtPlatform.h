@@ -15,6 +15,7 @@ public:
     QString inputBox(const QString& prompt, const QString& title) override;
     std::optional<FileChoice> openFileDialog(const FileFilter& filter) override;
     std::optional<FileChoice> saveFileDialog(const FileFilter& filter) override;
+    void enterFolderOf(const QString& path) override;
     bool touchFile(const QString& path, QString* error) override;
     bool readFile(const QString& path, const ByteSink& sink, QString* error) override;
     bool writeFile(const QString& path, const char* data, qint64 length, QString* error) override;

@@ -49,4 +49,12 @@ int physicalKey(const QKeyEvent& event) {
     return event.key();
 }
 
+bool altTypesNothing(const QKeyEvent& event) {
+    if (!(event.modifiers() & Qt::AltModifier))
+        return false;
+    // Alt with an arrow, Home or Backspace keeps the component's meaning.
+    const QString text = event.text();
+    return !text.isEmpty() && text.at(0).isPrint();
+}
+
 } // namespace tarnwick

@@ -19,5 +19,7 @@ int pressCharCode(const QKeyEvent& event);
 // modifier changed in between: the keyboard's scan code where the platform
 // gives one, else Qt's key.
 int physicalKey(const QKeyEvent& event);
+// An Alt key with a printable character: the menus' business, never text.
+bool altTypesNothing(const QKeyEvent& event);
 
 } // namespace tarnwick

@@ -247,6 +247,13 @@ void Text1::keyPressEvent(QKeyEvent* e) {
         e->accept();
         return;
     }
+    if (altTypesNothing(*e)) {
+        // Alt and a letter belongs to the menus: a letter no menu underlines
+        // must not land in the text either. AltGr is not Alt here, so the
+        // characters it types on other layouts still go in.
+        e->ignore();
+        return;
+    }
     QsciScintilla::keyPressEvent(e);
 }
 

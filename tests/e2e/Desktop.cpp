@@ -170,6 +170,10 @@ bool Desktop::startEditor(const QString& workingFolder, const QProcessEnvironmen
     return false;
 }
 
+QProcess* Desktop::startProgram(const QString& program, const QStringList& args) {
+    return startInOwnGroup(program, args);
+}
+
 bool Desktop::editorRunning() const {
     return editor_ && editor_->state() != QProcess::NotRunning;
 }

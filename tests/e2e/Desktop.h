@@ -35,6 +35,8 @@ public:
     // added to its environment, and waits for its main window.
     bool startEditor(const QString& workingFolder, const QProcessEnvironment& extra = {});
     bool waitForEditorExit(int ms = 10000);
+    // Starts another program on this display (stopped with the Desktop).
+    QProcess* startProgram(const QString& program, const QStringList& args);
     bool editorRunning() const;
 
     // xdotool, with its words as arguments; returns its standard output.

@@ -80,6 +80,11 @@ std::optional<FileChoice> FakePlatform::saveFileDialog(const FileFilter& filter)
     return takeChoice(saveAnswers, unscripted, QStringLiteral("saveDialog"));
 }
 
+void FakePlatform::enterFolderOf(const QString& path) {
+    calls.append({QStringLiteral("folder"), path, {}, -1});
+    fileaccess::enterFolderOf(path);
+}
+
 bool FakePlatform::touchFile(const QString& path, QString* error) {
     calls.append({QStringLiteral("touch"), path, {}, -1});
     if (injected(failTouch, path, error))

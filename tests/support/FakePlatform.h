@@ -14,7 +14,7 @@ namespace tarnwick::test {
 
 // One call to the platform, as a test asserts it.
 struct PlatformCall {
-    QString service; // "messageBox", "inputBox", "openDialog", "saveDialog", "touch",
+    QString service; // "messageBox", "inputBox", "openDialog", "saveDialog", "folder", "touch",
                      // "read", "write", "length", "delete", "start", "show", "close"
     QString text;    // message text, prompt, path or command line
     QString title;
@@ -61,6 +61,7 @@ public:
     QString inputBox(const QString& prompt, const QString& title) override;
     std::optional<FileChoice> openFileDialog(const FileFilter& filter) override;
     std::optional<FileChoice> saveFileDialog(const FileFilter& filter) override;
+    void enterFolderOf(const QString& path) override;
     bool touchFile(const QString& path, QString* error) override;
     bool readFile(const QString& path, const ByteSink& sink, QString* error) override;
     bool writeFile(const QString& path, const char* data, qint64 length, QString* error) override;
