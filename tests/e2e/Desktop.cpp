@@ -131,12 +131,14 @@ QStringList Desktop::stop() {
 }
 
 QProcess* Desktop::startInOwnGroup(const QString& program, const QStringList& args,
-                                   const QString& folder) {
+                                   const QString& folder, const QStringList& environment) {
     auto process = std::make_unique<QProcess>();
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.remove(QStringLiteral("QT_QPA_PLATFORM"));
     if (!display_.isEmpty())
         env.insert(QStringLiteral("DISPLAY"), display_);
+    for (const QString& variable : environment)
+        env.insert(variable.section(QLatin1Char('='), 0, 0), variable.section(QLatin1Char('='), 1));
     process->setProcessEnvironment(env);
     if (!folder.isEmpty())
         process->setWorkingDirectory(folder);
@@ -150,8 +152,9 @@ QProcess* Desktop::startInOwnGroup(const QString& program, const QStringList& ar
     return processes_.back().get();
 }
 
-bool Desktop::startEditor(const QString& workingFolder) {
-    editor_ = startInOwnGroup(buildDir() + QStringLiteral("/bin/tarnwick"), {}, workingFolder);
+bool Desktop::startEditor(const QString& workingFolder, const QStringList& environment) {
+    editor_ = startInOwnGroup(buildDir() + QStringLiteral("/bin/tarnwick"), {}, workingFolder,
+                              environment);
     const QString title = QStringLiteral("^Untitled - Tarnwick$");
     const QString window = waitForWindow(title);
     if (window.isEmpty())

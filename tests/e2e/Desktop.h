@@ -31,8 +31,9 @@ public:
     QString startError() const { return startError_; }
     QString display() const { return display_; }
 
-    // Starts build/bin/tarnwick in the folder and waits for its main window.
-    bool startEditor(const QString& workingFolder);
+    // Starts build/bin/tarnwick in the folder and waits for its main window;
+    // "NAME=value" entries replace the editor's variables of that name.
+    bool startEditor(const QString& workingFolder, const QStringList& environment = {});
     bool waitForEditorExit(int ms = 10000);
     bool editorRunning() const;
 
@@ -73,7 +74,7 @@ public:
 
 private:
     QProcess* startInOwnGroup(const QString& program, const QStringList& args,
-                              const QString& folder = {});
+                              const QString& folder = {}, const QStringList& environment = {});
     void killClients();
 
     QTemporaryDir frameBuffer_;

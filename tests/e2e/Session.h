@@ -28,12 +28,13 @@ struct Session {
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArrayLiteral("(absent)");
     }
 
-    // Empty on success, else what went wrong.
-    QString start(Desktop::WindowManager wm = Desktop::WindowManager::Openbox) {
+    // Empty on success, else what went wrong; environment as for startEditor.
+    QString start(Desktop::WindowManager wm = Desktop::WindowManager::Openbox,
+                  const QStringList& environment = {}) {
         desktop = std::make_unique<Desktop>(wm);
         if (!desktop->startError().isEmpty())
             return desktop->startError();
-        if (!desktop->startEditor(dir.path()))
+        if (!desktop->startEditor(dir.path(), environment))
             return QStringLiteral("the editor's window did not appear with the focus");
         return {};
     }
