@@ -24,8 +24,8 @@ const QList<KnownTerminal>& knownTerminals() {
     // Each entry follows the terminal's own command line as its version in
     // current distributions parses it; each was tried with arguments that
     // hold blanks, quotes and shell characters. Where a terminal has a
-    // "forced" title that stops programs from setting their own (terminator),
-    // none is passed: the script runner names the console itself.
+    // title option that stops programs from setting their own (terminator,
+    // lxterminal), none is passed: the script runner names the console itself.
     static const QList<KnownTerminal> terminals{
         // Debian's alternative, set by the administrator; its policy makes
         // every provider take -e and -T.
@@ -37,11 +37,14 @@ const QList<KnownTerminal>& knownTerminals() {
         // desktop. xterm comes last, as the terminal found everywhere.
         arguments(QStringLiteral("gnome-terminal"), {QStringLiteral("--")}, QStringLiteral("-t")),
         arguments(QStringLiteral("konsole"), {QStringLiteral("-e")}, {}),
-        arguments(QStringLiteral("xfce4-terminal"), {QStringLiteral("-x")}, QStringLiteral("-T")),
+        // Its -T title would stay fixed; the initial one gives way to the runner's.
+        arguments(QStringLiteral("xfce4-terminal"), {QStringLiteral("-x")},
+                  QStringLiteral("--initial-title=")),
         arguments(QStringLiteral("mate-terminal"), {QStringLiteral("-x")}, QStringLiteral("-t")),
         // lxterminal takes several words after -e too, but splits a single
         // one at its blanks; the quoted string means the same either way.
-        oneString(QStringLiteral("lxterminal"), QStringLiteral("-e"), QStringLiteral("-t")),
+        // Its -t title would stay fixed, hiding the runner's.
+        oneString(QStringLiteral("lxterminal"), QStringLiteral("-e"), {}),
         // qterminal's -e takes the remaining words; it would split a lone
         // word with its own rules, which do not know the shell's quoting.
         arguments(QStringLiteral("qterminal"), {QStringLiteral("-e")}, {}),
