@@ -25,7 +25,7 @@ const QList<KnownTerminal>& knownTerminals() {
     // current distributions parses it; each was tried with arguments that
     // hold blanks, quotes and shell characters. Where a terminal has a
     // title option that stops programs from setting their own (terminator,
-    // lxterminal), none is passed: the script runner names the console itself.
+    // lxterminal, xfce4-terminal), none is passed: the script runner names the console itself.
     static const QList<KnownTerminal> terminals{
         // Debian's alternative, set by the administrator; its policy makes
         // every provider take -e and -T.
@@ -37,9 +37,9 @@ const QList<KnownTerminal>& knownTerminals() {
         // desktop. xterm comes last, as the terminal found everywhere.
         arguments(QStringLiteral("gnome-terminal"), {QStringLiteral("--")}, QStringLiteral("-t")),
         arguments(QStringLiteral("konsole"), {QStringLiteral("-e")}, {}),
-        // Its -T title would stay fixed; the initial one gives way to the runner's.
-        arguments(QStringLiteral("xfce4-terminal"), {QStringLiteral("-x")},
-                  QStringLiteral("--initial-title=")),
+        // Its -T title would stay fixed, and its initial title is kept in
+        // front of the runner's.
+        arguments(QStringLiteral("xfce4-terminal"), {QStringLiteral("-x")}, {}),
         arguments(QStringLiteral("mate-terminal"), {QStringLiteral("-x")}, QStringLiteral("-t")),
         // lxterminal takes several words after -e too, but splits a single
         // one at its blanks; the quoted string means the same either way.
