@@ -5,6 +5,7 @@
 // hand in the build directory:
 //   ./bench/bench_runner [rounds]
 #include "BenchUtil.h"
+#include "platform/HelperLocation.h"
 #include "platform/ProcessStarter.h"
 #include "runner/RunCommands.h"
 #include "support/FakePlatform.h"
@@ -54,9 +55,12 @@ int main(int argc, char* argv[]) {
     report("compile (script on disk)", script);
 
     ConsoleSetup setup = defaultConsoleSetup();
-    setup.helperDirectory = QDir::cleanPath(QCoreApplication::applicationDirPath() +
-                                            QStringLiteral("/../libexec/tarnwick"));
-    setup.terminals = {{QStringLiteral("true"), {}}};
+    // bench/ sits beside bin/ in the build tree, so the helpers lie where
+    // the editor's would.
+    setup.helperDirectory = helperDirectoryFor(QCoreApplication::applicationDirPath());
+    KnownTerminal stand;
+    stand.name = QStringLiteral("true");
+    setup.terminals = {stand};
     std::vector<qint64> started;
     for (int i = 0; i < rounds; ++i) {
         QString error;

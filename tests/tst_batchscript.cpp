@@ -75,6 +75,35 @@ private slots:
                  steps);
     }
 
+    void title_data() {
+        QTest::addColumn<QByteArray>("name");
+        QTest::addColumn<QByteArray>("script");
+        QTest::addColumn<QByteArray>("title");
+        QTest::newRow("launch script")
+            << QByteArray("temc.bat") << runner::launchScriptBytes("javac Hello.java")
+            << QByteArray("temc.bat - javac Hello.java");
+        QTest::newRow("empty command line")
+            << QByteArray("temc.bat") << runner::launchScriptBytes("") << QByteArray("temc.bat");
+        QTest::newRow("several commands, a refused line")
+            << QByteArray("t.bat") << bytes("echo a\r\nCLEARSCR\r\nls\0x\r\n@pwd")
+            << QByteArray("t.bat - echo a & pwd");
+        // An escape, BEL or C1 control would end the title's own sequence.
+        QTest::newRow("controls blanked")
+            << QByteArray("t.bat") << bytes("a\x1b]2;x\x07\x7f\x9c\x85\xe9")
+            << QByteArray("t.bat - a ]2;x    \xc3\xa9");
+        QTest::newRow("cut between characters")
+            << QByteArray("tt.bat") << QByteArray(300, '\xe9')
+            << "tt.bat - " + QByteArray("\xc3\xa9").repeated(95);
+    }
+
+    void title() {
+        QFETCH(QByteArray, name);
+        QFETCH(QByteArray, script);
+        QFETCH(QByteArray, title);
+        const auto steps = batch::parseScript({script.constData(), std::size_t(script.size())});
+        QCOMPARE(QByteArray::fromStdString(batch::consoleTitle(name.toStdString(), steps)), title);
+    }
+
     // The built runner: a refused line creates nothing, is named on stderr,
     // and the lines around it run.
     void runner_data() {

@@ -40,6 +40,15 @@ bool alive(qint64 pid) {
     return close > 0 && line.mid(close + 2, 1) != "Z";
 }
 
+// The entry the editor uses for the terminal of that name.
+KnownTerminal known(const QString& name) {
+    for (const KnownTerminal& terminal : knownTerminals()) {
+        if (terminal.name == name)
+            return terminal;
+    }
+    return {};
+}
+
 bool jdkMissing() {
     return QStandardPaths::findExecutable("javac").isEmpty();
 }
@@ -78,33 +87,59 @@ class TestConsole : public QObject {
 private slots:
     void plan_data() {
         QTest::addColumn<QStringList>("installed"); // programs in the stand-in PATH folder
+        QTest::addColumn<QStringList>("desktop");   // variables besides PATH
         QTest::addColumn<QString>("commandLine");
         QTest::addColumn<QStringList>("expected"); // program then arguments; @bin, @helpers
         QTest::addColumn<QString>("error");        // when nothing can be started; @dir
-        const auto row = [](const char* name, const QStringList& installed, const char* commandLine,
+        const auto row = [](const char* name, const QStringList& installed,
+                            const QStringList& desktop, const char* commandLine,
                             const QStringList& expected, const QString& error = {}) {
-            QTest::newRow(name) << installed << QString(commandLine) << expected << error;
+            QTest::newRow(name) << installed << desktop << QString(commandLine) << expected
+                                << error;
         };
-        row("desktop terminal first", {"xterm", "x-terminal-emulator", "konsole", "javac"},
-            "javac Hello.java", {"@bin/x-terminal-emulator", "-e", "javac", "Hello.java"});
-        row("gnome-terminal", {"gnome-terminal", "xterm", "java"}, "java Hello",
-            {"@bin/gnome-terminal", "--", "java", "Hello"});
-        row("script in any case", {"xfce4-terminal", "xterm"}, "TEMC.BAT",
-            {"@bin/xfce4-terminal", "-x", "@helpers/tarnwick-batch", "TEMC.BAT"});
-        row("command.com", {"xterm"}, "command.com", {"@bin/xterm", "-e", "/bin/zsh"});
+        const QStringList kde{"XDG_CURRENT_DESKTOP=KDE"};
+        row("x-terminal-emulator before the desktop's",
+            {"xterm", "x-terminal-emulator", "konsole", "javac"}, kde, "javac Hello.java",
+            {"@bin/x-terminal-emulator", "-T", "javac Hello.java", "-e", "javac", "Hello.java"});
+        row("xdg-terminal-exec before the desktop's", {"konsole", "xdg-terminal-exec", "java"}, kde,
+            "java Hello", {"@bin/xdg-terminal-exec", "java", "Hello"});
+        // The script runner names the script's commands in the title itself.
+        row("the desktop's own before the list", {"gnome-terminal", "konsole", "xterm"}, kde,
+            "TEMC.BAT", {"@bin/konsole", "-e", "@helpers/tarnwick-batch", "TEMC.BAT"});
+        row("most specific desktop first", {"gnome-terminal", "xfce4-terminal", "kgx", "java"},
+            {"XDG_CURRENT_DESKTOP=ubuntu:gnome:XFCE"}, "java Hello",
+            {"@bin/kgx", "-T", "java Hello", "--", "java", "Hello"});
+        row("list order without a desktop", {"xterm", "mate-terminal", "gnome-terminal", "java"},
+            {}, "java Hello", {"@bin/gnome-terminal", "-t", "java Hello", "--", "java", "Hello"});
+        row("command.com", {"xterm"}, {}, "command.com",
+            {"@bin/xterm", "-T", "/bin/zsh", "-e", "/bin/zsh"});
         // Split into words without a shell: blanks separate, quotes group.
-        row("words", {"xterm", "java"}, " \t java \t a\"b c\"d \"\" $(id);rm \"a  b",
-            {"@bin/xterm", "-e", "java", "ab cd", "", "$(id);rm", "a  b"});
-        row("no terminal", {"javac"}, "javac Hello.java", {},
-            "No terminal program was found (looked for x-terminal-emulator, gnome-terminal, "
-            "konsole, xfce4-terminal, mate-terminal, terminator, alacritty, kitty, xterm)");
-        row("no program", {"xterm"}, "javac Hello.java", {}, "No program named javac was found");
-        row("no script", {"xterm"}, "temr.bat", {}, "There is no script temr.bat in @dir");
-        row("blanks only", {"xterm"}, " \t ", {}, "The command line is empty");
+        row("words", {"xterm", "java"}, {}, " \t java \t a\"b c\"d \"\" $(id);rm \"a  b",
+            {"@bin/xterm", "-T", "java ab cd  $(id);rm a  b", "-e", "java", "ab cd", "", "$(id);rm",
+             "a  b"});
+        // Terminals that split one string themselves get the words quoted.
+        row("one string", {"tilix", "xterm", "java"}, {}, "java it's \"a b\" \"\"",
+            {"@bin/tilix", "-t", "java it's a b ", "-e", "java 'it'\\''s' 'a b' ''"});
+        row("joined title option", {"terminology"}, {}, "command.com",
+            {"@bin/terminology", "--title=/bin/zsh", "-e", "/bin/zsh"});
+        row("Wayland-only terminal passed over on X", {"foot", "xterm"}, {}, "command.com",
+            {"@bin/xterm", "-T", "/bin/zsh", "-e", "/bin/zsh"});
+        row("Wayland-only terminal on Wayland", {"foot", "xterm"}, {"WAYLAND_DISPLAY=wayland-0"},
+            "command.com", {"@bin/foot", "-T", "/bin/zsh", "/bin/zsh"});
+        row("no terminal", {"javac"}, {}, "javac Hello.java", {},
+            "No terminal program was found (looked for x-terminal-emulator, xdg-terminal-exec, "
+            "gnome-terminal, konsole, xfce4-terminal, mate-terminal, lxterminal, qterminal, kgx, "
+            "ptyxis, tilix, terminator, sakura, terminology, alacritty, kitty, wezterm, foot, "
+            "urxvt, xterm)");
+        row("no program", {"xterm"}, {}, "javac Hello.java", {},
+            "No program named javac was found");
+        row("no script", {"xterm"}, {}, "temr.bat", {}, "There is no script temr.bat in @dir");
+        row("blanks only", {"xterm"}, {}, " \t ", {}, "The command line is empty");
     }
 
     void plan() {
         QFETCH(QStringList, installed);
+        QFETCH(QStringList, desktop);
         QFETCH(QString, commandLine);
         QFETCH(QStringList, expected);
         QFETCH(QString, error);
@@ -117,6 +152,8 @@ private slots:
         QVERIFY(writeBytes(dir.filePath("TEMC.BAT"), ""));
         ConsoleSetup setup = setupIn(dir.path());
         setup.environment.insert("PATH", bin);
+        for (const QString& variable : desktop)
+            setup.environment.insert(variable.section('=', 0, 0), variable.section('=', 1));
         setup.loginShell = "/bin/zsh";
 
         QString actualError;
@@ -132,6 +169,56 @@ private slots:
         QCOMPARE(actual.replaceInStrings(helpers, "@helpers").replaceInStrings(bin, "@bin"),
                  expected);
         QCOMPARE(launch->environment.value("PATH"), helpers + ":" + bin);
+    }
+
+    // The user's time goes to the console as a startup notification id;
+    // whatever id or token the editor was itself started with does not.
+    void startupNotification_data() {
+        QTest::addColumn<quint32>("userTime");
+        QTest::addColumn<QString>("startupId"); // @pid for the editor's process id
+        QTest::newRow("time of the key")
+            << quint32(4294967295u) << "tarnwick-@pid-4294967295_TIME4294967295";
+        QTest::newRow("no time known") << quint32(0) << QString();
+    }
+
+    void startupNotification() {
+        QFETCH(quint32, userTime);
+        QFETCH(QString, startupId);
+        QTemporaryDir dir;
+        ConsoleSetup setup = setupIn(dir.path(), QProcessEnvironment::systemEnvironment());
+        setup.terminals = {known("xdg-terminal-exec")};
+        setup.terminals.first().name = "sh"; // a program sure to be there, run as it is
+        setup.environment.insert("DESKTOP_STARTUP_ID", "launcher-1_TIME10");
+        setup.environment.insert("XDG_ACTIVATION_TOKEN", "token-of-the-editor");
+        setup.userTime = userTime;
+        QString error;
+        const std::optional<ConsoleLaunch> launch = planConsoleLaunch("sh", setup, &error);
+        QVERIFY2(launch, qPrintable(error));
+        QCOMPARE(launch->environment.value("DESKTOP_STARTUP_ID"),
+                 startupId.replace("@pid", QString::number(QCoreApplication::applicationPid())));
+        QVERIFY(!launch->environment.contains("XDG_ACTIVATION_TOKEN"));
+    }
+
+    // What the shell, like GLib's parser in the GTK terminals, makes of the
+    // quoted words.
+    void shellQuoting_data() {
+        QTest::addColumn<QStringList>("words");
+        QTest::newRow("plain") << QStringList{"javac", "Hello.java", "/usr/bin/x-y_z@1:2,3+4=5%"};
+        QTest::newRow("quotes") << QStringList{"it's", "'", "''", "\"a\"", "\\'\\"};
+        QTest::newRow("shell characters")
+            << QStringList{"$(id)", "`id`", "a;b", "a|b", "*", "~", "#x", "a b", "\t", "", "!"};
+        QTest::newRow("Latin-1 and line breaks") << QStringList{"Caf\u00e9", "a\nb", "\r"};
+    }
+
+    void shellQuoting() {
+        QFETCH(QStringList, words);
+        QProcess shell;
+        shell.start("/bin/sh", {"-c", "printf '%s\\0' " + shellQuoted(words)});
+        QVERIFY(shell.waitForFinished(20000));
+        QByteArray expected;
+        for (const QString& word : words)
+            expected += word.toUtf8() + '\0';
+        QCOMPARE(shell.readAllStandardOutput(), expected);
     }
 
     void defaultSetup() {
@@ -182,7 +269,7 @@ private slots:
         QTemporaryDir dir;
         QVERIFY(writeHello(dir));
         ConsoleSetup setup = setupIn(dir.path(), QProcessEnvironment::systemEnvironment());
-        setup.terminals = {{"xterm", {"-e"}}};
+        setup.terminals = {known("xterm")};
         setup.environment.insert("DISPLAY", ":" + QString::fromLatin1(display));
         qint64 pid = 0;
         QString error;

@@ -75,6 +75,38 @@ std::vector<Step> parseScript(std::string_view bytes) {
     return steps;
 }
 
+std::string consoleTitle(std::string_view scriptName, const std::vector<Step>& steps) {
+    constexpr std::size_t longest = 200; // bytes; terminals show far less
+    std::string title(scriptName);
+    std::string separator = " - ";
+    for (const Step& step : steps) {
+        const std::string word = lowered(step.command);
+        if (step.refused || word == "clearscr" || word == "keypress")
+            continue;
+        title += separator + step.command;
+        separator = " & ";
+    }
+    std::string clean;
+    for (std::size_t i = 0; i < title.size(); ++i) {
+        const auto c = static_cast<unsigned char>(title[i]);
+        // C0 controls, DEL, and C1 controls (U+0080 to U+009F, "\xc2\x80" to
+        // "\xc2\x9f" in UTF-8), which some terminals obey as ST or OSC.
+        if (c == 0xc2 && i + 1 < title.size() && static_cast<unsigned char>(title[i + 1]) < 0xa0) {
+            clean += ' ';
+            ++i;
+        } else {
+            clean += c < 0x20 || c == 0x7f ? ' ' : char(c);
+        }
+    }
+    if (clean.size() > longest) {
+        std::size_t end = longest;
+        while (end > 0 && (static_cast<unsigned char>(clean[end]) & 0xc0) == 0x80)
+            --end; // not inside a UTF-8 sequence
+        clean.resize(end);
+    }
+    return clean;
+}
+
 std::string refusalMessage(int lineNumber) {
     return "tarnwick-batch: line " + std::to_string(lineNumber) +
            " holds a NUL byte and was not run";

@@ -26,6 +26,13 @@ struct Step {
 // line before a NUL byte; such a line is refused whole.
 std::vector<Step> parseScript(std::string_view bytes);
 
+// The console's title while the script runs: the script's name, then the
+// commands it runs apart from the console helpers clearscr and keypress
+// that frame every launch script: "temc.bat - javac Hello.java". Control
+// characters become blanks, so the title cannot end the escape sequence
+// that carries it, and it is cut at a character boundary to stay short.
+std::string consoleTitle(std::string_view scriptName, const std::vector<Step>& steps);
+
 // What the runner says on stderr instead of running a refused line.
 std::string refusalMessage(int lineNumber);
 

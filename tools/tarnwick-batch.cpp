@@ -44,8 +44,18 @@ int main(int argc, char* argv[]) {
     const std::string bytes{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
     file.close();
 
+    const std::vector<tarnwick::batch::Step> steps = tarnwick::batch::parseScript(bytes);
+    if (isatty(STDOUT_FILENO)) {
+        // The terminal's title names the script, as "ESC ] 0 ; title BEL"
+        // sets it in xterm and the terminals that follow it.
+        const std::string name =
+            std::strrchr(argv[1], '/') ? std::strrchr(argv[1], '/') + 1 : argv[1];
+        std::printf("\033]0;%s\007", tarnwick::batch::consoleTitle(name, steps).c_str());
+        std::fflush(stdout);
+    }
+
     int status = 0;
-    for (const tarnwick::batch::Step& step : tarnwick::batch::parseScript(bytes)) {
+    for (const tarnwick::batch::Step& step : steps) {
         if (step.refused) {
             // Like a line that fails: said, and the script goes on.
             std::fflush(stdout);

@@ -52,6 +52,22 @@ bool endsWithBat(const QString& name) {
     return name.endsWith(QStringLiteral(".bat"), Qt::CaseInsensitive);
 }
 
+// The X startup notification id: a terminal built on GTK or Qt puts the
+// time after "_TIME" on its new window as the user's time, so that the
+// window manager lets it take the focus from the editor the user was
+// typing in. An id or token the editor itself was started with belongs to
+// its own start and must not reach the console.
+void setStartupNotification(QProcessEnvironment& environment, quint32 userTime) {
+    environment.remove(QStringLiteral("DESKTOP_STARTUP_ID"));
+    environment.remove(QStringLiteral("XDG_ACTIVATION_TOKEN"));
+    if (userTime == 0)
+        return;
+    environment.insert(QStringLiteral("DESKTOP_STARTUP_ID"),
+                       QStringLiteral("tarnwick-%1-%2_TIME%2")
+                           .arg(QCoreApplication::applicationPid())
+                           .arg(userTime));
+}
+
 } // namespace
 
 ConsoleSetup defaultConsoleSetup() {
@@ -81,6 +97,9 @@ std::optional<ConsoleLaunch> planConsoleLaunch(const QString& commandLine,
         return std::nullopt;
     }
     const QString name = command.first();
+    // What runs, as the console's title; the script runner names a script's
+    // commands itself once it has read them.
+    QString title = command.join(QLatin1Char(' '));
     if (endsWithBat(name)) {
         const QString runner = QDir(setup.helperDirectory).filePath(scriptRunner);
         if (!isRunnable(runner)) {
@@ -93,8 +112,10 @@ std::optional<ConsoleLaunch> planConsoleLaunch(const QString& commandLine,
             return std::nullopt;
         }
         command.prepend(runner);
+        title = name;
     } else if (name.compare(QStringLiteral("command.com"), Qt::CaseInsensitive) == 0) {
         command.first() = setup.loginShell;
+        title = setup.loginShell;
     } else if (findProgram(name, setup.workingDirectory, launch.environment).isEmpty()) {
         // Checked here because the terminal would show the failure for an
         // instant and close.
@@ -102,8 +123,9 @@ std::optional<ConsoleLaunch> planConsoleLaunch(const QString& commandLine,
         return std::nullopt;
     }
 
-    const std::optional<TerminalInvocation> terminal =
-        terminalInvocation(command, setup.terminals, [&](const QString& terminalName) {
+    const std::optional<TerminalInvocation> terminal = terminalInvocation(
+        command, title, terminalsToTry(setup.terminals, setup.environment),
+        [&](const QString& terminalName) {
             return findProgram(terminalName, setup.workingDirectory, launch.environment);
         });
     if (!terminal) {
@@ -113,11 +135,14 @@ std::optional<ConsoleLaunch> planConsoleLaunch(const QString& commandLine,
     }
     launch.program = terminal->program;
     launch.arguments = terminal->arguments;
+    setStartupNotification(launch.environment, setup.userTime);
     return launch;
 }
 
-bool startInTerminal(const QString& commandLine, QString* error) {
-    return startInTerminal(commandLine, defaultConsoleSetup(), error);
+bool startInTerminal(const QString& commandLine, quint32 userTime, QString* error) {
+    ConsoleSetup setup = defaultConsoleSetup();
+    setup.userTime = userTime;
+    return startInTerminal(commandLine, setup, error);
 }
 
 bool startInTerminal(const QString& commandLine, const ConsoleSetup& setup, QString* error,

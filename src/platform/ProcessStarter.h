@@ -17,6 +17,10 @@ struct ConsoleSetup {
     QProcessEnvironment environment;
     QString loginShell; // what "command.com" opens
     QList<KnownTerminal> terminals = knownTerminals();
+    // The X server time of the user's key or click that asked for the
+    // console, 0 when unknown. A window manager that keeps new windows from
+    // stealing the focus gives it to the console only with this time.
+    quint32 userTime = 0;
 };
 
 // The editor's own setup: helpers beside its executable, the current
@@ -24,7 +28,8 @@ struct ConsoleSetup {
 ConsoleSetup defaultConsoleSetup();
 
 // A process ready to start: a terminal running the command, with the
-// helper folder at the front of PATH.
+// helper folder at the front of PATH and the startup notification id that
+// carries the user's time.
 struct ConsoleLaunch {
     QString program;
     QStringList arguments;
@@ -36,12 +41,14 @@ struct ConsoleLaunch {
 // ".bat" name runs through the script runner, "command.com" opens the
 // login shell, anything else is a program with its arguments. None, with
 // the reason in error, when the program, the script or a terminal is
-// missing.
+// missing. The terminal is looked for in the order terminalsToTry gives for
+// the setup's environment.
 std::optional<ConsoleLaunch> planConsoleLaunch(const QString& commandLine,
                                                const ConsoleSetup& setup, QString* error);
 
-// Starts a command line in a new terminal window without waiting for it.
-bool startInTerminal(const QString& commandLine, QString* error);
+// Starts a command line in a new terminal window without waiting for it;
+// userTime as in ConsoleSetup.
+bool startInTerminal(const QString& commandLine, quint32 userTime, QString* error);
 // The same with an explicit setup; pid receives the terminal's process id.
 bool startInTerminal(const QString& commandLine, const ConsoleSetup& setup, QString* error,
                      qint64* pid = nullptr);

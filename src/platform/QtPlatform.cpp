@@ -156,7 +156,7 @@ bool QtPlatform::deleteFile(const QString& path, QString* error) {
 }
 
 bool QtPlatform::startProcess(const QString& commandLine, QString* error) {
-    return startInTerminal(commandLine, error);
+    return startInTerminal(commandLine, userTime_.latest(), error);
 }
 
 void QtPlatform::showWindow(QWidget* window) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/PlatformServices.h"
+#include "platform/UserTime.h"
 
 namespace tarnwick {
 
@@ -27,6 +28,7 @@ public:
 
 private:
     QWidget* dialogParent_;
+    UserTime userTime_;
 };
 
 } // namespace tarnwick

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QList>
+#include <QProcessEnvironment>
 #include <QString>
 #include <QStringList>
 
@@ -9,17 +10,44 @@
 
 namespace tarnwick {
 
-// A terminal program and the options that make it run a command given as
-// the remaining arguments.
+// How a terminal takes the command it runs after its command options.
+enum class CommandForm {
+    Arguments, // the program and its arguments as the remaining arguments
+    OneString, // one argument that the terminal splits by the shell's quoting rules
+};
+
+// A terminal program and how to hand it a command and a window title.
 struct KnownTerminal {
     QString name;
     QStringList commandOptions;
+    CommandForm form = CommandForm::Arguments;
+    // "-T" takes the title as the next argument, "--title=" joined to it;
+    // empty when the terminal has no option for a plain starting title.
+    QString titleOption;
+    // Chosen by the system or the user rather than guessed by us: looked for
+    // before the desktop's own terminal.
+    bool declaredChoice = false;
+    // Opens no window without a Wayland compositor.
+    bool waylandOnly = false;
     bool operator==(const KnownTerminal&) const = default;
 };
 
-// The desktop's chosen terminal (x-terminal-emulator) first, then common
-// terminals, each with its own way to pass a command.
+// Every terminal looked for, in the order used when the desktop names none.
 const QList<KnownTerminal>& knownTerminals();
+
+// The terminals that come with the desktops named in XDG_CURRENT_DESKTOP
+// (a colon-separated list, the most specific first).
+QStringList desktopTerminals(const QString& currentDesktop);
+
+// The terminals worth looking for in this environment, in the order to try
+// them: the declared choices, then the desktop's own terminals, then the
+// rest; Wayland-only terminals only where WAYLAND_DISPLAY is set.
+QList<KnownTerminal> terminalsToTry(const QList<KnownTerminal>& terminals,
+                                    const QProcessEnvironment& environment);
+
+// Words joined into one string that a POSIX shell, and GLib's
+// g_shell_parse_argv that GTK terminals use, split back into the same words.
+QString shellQuoted(const QStringList& words);
 
 struct TerminalInvocation {
     QString program;
@@ -31,8 +59,10 @@ struct TerminalInvocation {
 using ExecutableLookup = std::function<QString(const QString& name)>;
 
 // The first terminal that lookup finds, set up to run command (program and
-// arguments); none when no terminal is installed.
+// arguments) in a window with the given title; none when no terminal is
+// installed.
 std::optional<TerminalInvocation> terminalInvocation(const QStringList& command,
+                                                     const QString& title,
                                                      const QList<KnownTerminal>& terminals,
                                                      const ExecutableLookup& lookup);
 
