@@ -1,8 +1,7 @@
+// The About box: its texts and layout, how it closes, and that there is one.
 #include "about/AboutTexts.h"
 #include "about/frmAbout.h"
-#include "app/Form1.h"
-#include "state/FontSettings.h"
-#include "support/FakePlatform.h"
+#include "support/Editor.h"
 
 #include <QAction>
 #include <QLabel>
@@ -10,29 +9,18 @@
 #include <QPushButton>
 #include <QtTest>
 
-using tarnwick::frmAbout;
-
-namespace {
-
-// At namespace scope: inside the test class, which is still incomplete where
-// std::optional looks, clang finds it not default-constructible.
-struct Editor {
-    tarnwick::test::FakePlatform platform;
-    tarnwick::FontSettings settings;
-    tarnwick::Form1 form1{platform, settings};
-};
-
-} // namespace
+using namespace tarnwick;
+using namespace tarnwick::test;
 
 class TestAbout : public QObject {
     Q_OBJECT
 
 private slots:
-    void init() { editor_.emplace().form1.show(); }
+    void init() { editor_.emplace().form.show(); }
     void cleanup() { editor_.reset(); }
 
     void openingShowsTheBox() {
-        QCOMPARE(tarnwick::abouttexts::versionLine(12, 305, 7), QStringLiteral("Version 12.305.7"));
+        QCOMPARE(abouttexts::versionLine(12, 305, 7), QStringLiteral("Version 12.305.7"));
         frmAbout* box = openBox();
         QVERIFY(box && box->isVisible());
         QCOMPARE(box->windowTitle(), QStringLiteral("About tarnpad"));
@@ -88,29 +76,28 @@ private slots:
         QTest::keyClick(box->findChild<QWidget*>(target), Qt::Key(key));
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QVERIFY(box.isNull());
-        QVERIFY(editor_->form1.isVisible());
+        QVERIFY(editor_->form.isVisible());
     }
 
     void aboutTwiceGivesOneBoxClosedWithTheMainWindow() {
         QPointer<frmAbout> box = openBox();
         QCOMPARE(openBox(), box);
-        QCOMPARE(editor_->form1.findChildren<frmAbout*>().size(), 1);
+        QCOMPARE(editor_->form.findChildren<frmAbout*>().size(), 1);
         // Both choices go through the platform's show, which brings it forward.
         QCOMPARE(editor_->platform.callsOf("show").size(), 2);
 
-        QVERIFY(editor_->form1.close());
+        QVERIFY(editor_->form.close());
         QCOMPARE(editor_->platform.callsOf("close"),
-                 QList<tarnwick::test::PlatformCall>({{"close", "frmAbout", {}, -1}}));
+                 QList<PlatformCall>({{"close", "frmAbout", {}, -1}}));
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QVERIFY(box.isNull());
     }
 
 private:
     frmAbout* openBox() {
-        editor_->form1.action(QStringLiteral("About"))->trigger();
-        return qobject_cast<frmAbout*>(editor_->form1.aboutWindow());
+        editor_->form.action(QStringLiteral("About"))->trigger();
+        return qobject_cast<frmAbout*>(editor_->form.aboutWindow());
     }
-
     std::optional<Editor> editor_;
 };
 

@@ -2,6 +2,7 @@
 // real terminal on a private X server.
 #include "platform/ProcessStarter.h"
 #include "runner/LaunchScript.h"
+#include "support/TestFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -14,15 +15,11 @@
 #include <csignal>
 
 using namespace tarnwick;
+using tarnwick::test::writeBytes;
 
 namespace {
 
 const QString helpers = qEnvironmentVariable("TARNWICK_HELPER_DIR");
-
-bool writeBytes(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
 
 ConsoleSetup setupIn(const QString& folder, const QProcessEnvironment& environment = {}) {
     ConsoleSetup setup;

@@ -1,11 +1,8 @@
 // The Edit menu's commands and automatic indentation, driven through the real
 // main window and its text area with key and mouse events.
-#include "app/Form1.h"
-#include "state/FontSettings.h"
-#include "support/FakePlatform.h"
+#include "support/Editor.h"
 #include "support/MemoryLimit.h"
 #include "textarea/KeyCodes.h"
-#include "textarea/Text1.h"
 
 #include <QAction>
 #include <QApplication>
@@ -15,7 +12,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <memory>
 #include <optional>
 
 #include <sys/mman.h>
@@ -59,7 +55,7 @@ class TestEditing : public QObject {
 
 private slots:
     void init();
-    void cleanup() { form_.reset(); }
+    void cleanup() { editor_.reset(); }
 
     void indentation_data();
     void indentation();
@@ -72,21 +68,19 @@ private:
     void run(const QStringList& script);
 
     QTemporaryDir dir_;
-    std::unique_ptr<FakePlatform> platform_;
-    std::unique_ptr<FontSettings> fontSettings_;
-    std::unique_ptr<Form1> form_;
+    std::optional<test::Editor> editor_;
+    // Short names for the parts of editor_.
+    Form1* form_ = nullptr;
     Text1* text_ = nullptr;
+    FakePlatform* platform_ = nullptr;
 };
 
 void TestEditing::init() {
-    platform_ = std::make_unique<FakePlatform>();
-    fontSettings_ = std::make_unique<FontSettings>();
-    form_ = std::make_unique<Form1>(*platform_, *fontSettings_);
-    text_ = form_->text1();
-    form_->show();
-    QApplication::setActiveWindow(form_.get());
-    QVERIFY(QTest::qWaitForWindowActive(form_.get()));
-    text_->setFocus();
+    editor_.emplace();
+    form_ = &editor_->form;
+    text_ = &editor_->text();
+    platform_ = &editor_->platform;
+    QVERIFY(editor_->showActive());
 }
 
 // Plays the named steps below (document commands decline to save), or else

@@ -4,12 +4,12 @@
 #include "fontdialog/FontDialogLogic.h"
 #include "fontdialog/FontTables.h"
 #include "fontdialog/Form2.h"
-#include "platform/FontMapping.h"
 #include "support/Editor.h"
 #include "support/FakePlatform.h"
 #include "textarea/Text1.h"
 
 #include <QAction>
+#include <QFontDatabase>
 #include <QListWidget>
 #include <QRadioButton>
 #include <QtTest>
@@ -22,17 +22,10 @@ namespace {
 const PlatformCall notFound{"messageBox", "Font not available, install into Fonts in Control Panel",
                             "Not Found", 0};
 
-QString mappedFamily(int row) {
-    return installedFamilyFor(QString::fromLatin1(fonttables::fontNames[std::size_t(row)]));
-}
-
-// Rows of the font list that this machine cannot provide.
-QList<int> unavailableFontRows() {
-    QList<int> rows;
-    for (int i = 0; i < int(fonttables::fontNames.size()); ++i)
-        if (mappedFamily(i).isEmpty())
-            rows << i;
-    return rows;
+// Rows of two fonts of the list that are not installed where the tests run.
+constexpr int impact = 6, verdana = 13;
+bool neitherInstalled() {
+    return !QFontDatabase::hasFamily("Impact") && !QFontDatabase::hasFamily("Verdana");
 }
 
 // Font row, size row, bold, italic, strikeout, underline: as stored on closing.
@@ -114,8 +107,7 @@ private slots:
         // none of the eight, even if drawn black.
         QCOMPARE(e.shown(), QList<int>({9, 1, 0, 0, 0, 0, 0}));
         QVERIFY(!e.text().foregroundColour().has_value());
-        QVERIFY(!mappedFamily(9).isEmpty());
-        QCOMPARE(e.look().mid(0, 3), QStringList({mappedFamily(9), "10", "----"}));
+        QCOMPARE(e.look().mid(0, 3), QStringList({"DejaVu Sans", "10", "----"}));
 
         // "Font...." while open only brings the window forward, even when the
         // text area was changed behind the dialog's back.
@@ -220,7 +212,7 @@ private slots:
         QVERIFY(e.openFont() != old);
         // The target is "Fore" again, showing the entry that matches the text.
         QCOMPARE(e.shown(), QList<int>({5, 5, 1, 0, 1, 0, 0, 3}));
-        QCOMPARE(e.look(), QStringList({mappedFamily(5), "14", "b--s", "#0000ff", "#ff00ff"}));
+        QCOMPARE(e.look(), QStringList({"Liberation Mono", "14", "b--s", "#0000ff", "#ff00ff"}));
 
         // Closing the main window closes the dialog through its closing steps.
         e.clickRow("List1", 0);
@@ -262,41 +254,39 @@ private slots:
     }
 
     void unavailableFontFallsBack() {
-        const QList<int> missing = unavailableFontRows();
-        if (missing.isEmpty())
-            QSKIP("needs a font of the list that is not installed here");
+        if (!neitherInstalled())
+            QSKIP("needs Impact and Verdana not to be installed");
         // A click returns to the entry before it, with one message.
         FontEditor e;
         e.openFont();
         e.clickRow("List1", 12); // "Times New Roman"
-        e.clickRow("List1", missing.first());
+        e.clickRow("List1", impact);
         QCOMPARE(e.messages(), QList<PlatformCall>{notFound});
         QCOMPARE(e.list("List1")->currentRow(), 12);
-        QCOMPARE(e.look()[0], mappedFamily(12));
+        QCOMPARE(e.look()[0], QStringLiteral("Liberation Serif"));
         // The last good font outlives the window: a stored font failing at
         // the next opening returns to it.
         e.dialog()->close();
-        e.fonts.fontIndex = std::int16_t(missing.last());
+        e.fonts.fontIndex = verdana;
         e.openFont();
         QCOMPARE(e.messages(), QList<PlatformCall>({notFound, notFound}));
         QCOMPARE(e.list("List1")->currentRow(), 12);
-        QCOMPARE(e.look()[0], mappedFamily(12));
+        QCOMPARE(e.look()[0], QStringLiteral("Liberation Serif"));
     }
 
     void storedFontFailingTwiceStopsAfterTwoMessages() {
-        const QList<int> missing = unavailableFontRows();
-        if (missing.size() < 2)
-            QSKIP("needs two fonts of the list that are not installed here");
+        if (!neitherInstalled())
+            QSKIP("needs Impact and Verdana not to be installed");
         // Given a last good font that has been uninstalled since it was applied.
         FakePlatform platform;
         Text1 text;
         const QString family = text.fontFamily();
-        FontDialogMemory memory{std::int16_t(missing[0])};
+        FontDialogMemory memory{impact};
         FontDialogLogic logic(text, platform, memory);
-        logic.openingSteps(FontSettings{.fontIndex = std::int16_t(missing[1])});
+        logic.openingSteps(FontSettings{.fontIndex = verdana});
         QCOMPARE(platform.callsOf(QStringLiteral("messageBox")),
                  QList<PlatformCall>({notFound, notFound}));
-        QCOMPARE(logic.fontRow(), missing[0]);
+        QCOMPARE(logic.fontRow(), impact);
         QCOMPARE(text.fontFamily(), family);
     }
 };

@@ -46,11 +46,6 @@ QList<PlatformCall> reported(const QString& file, const QString& reason, const Q
              file + QStringLiteral(" could not be written\r") + reason, title, 64}};
 }
 
-QStringList sorted(QStringList names) {
-    names.sort();
-    return names;
-}
-
 // Root passes every permission check, so a folder without write permission
 // stops only other users. Dropping the overriding capabilities from this
 // thread makes root obey the permission bits as the file's owner, without a
@@ -117,8 +112,7 @@ private slots:
         const QByteArray old = "class Old {}\n";
         QVERIFY(writeBytes(path, old));
         Editor e;
-        e.platform.openAnswers.push_back(FakePlatform::choose(path));
-        e.form.open();
+        e.open(path);
         e.text().clearDocument();
         const QByteArray typed = javaLike(size);
         e.type(typed);
@@ -139,32 +133,23 @@ private slots:
         QCOMPARE(e.form.windowTitle(), title);
         QCOMPARE(e.text().bytes(), typed);
         QVERIFY(readBytes(path) == (failed ? old : typed));
-        const QStringList expected{QStringLiteral("Old.java")};
-        QCOMPARE(mount.files(), disk == QLatin1String("read-only")
-                                    ? expected
-                                    : sorted(expected + QStringList{TmpfsMount::fillerName}));
+        QCOMPARE(filesIn(mount.path()), disk == "read-only"
+                                            ? QStringList({"Old.java"})
+                                            : QStringList({"Old.java", TmpfsMount::fillerName}));
     }
 
     // A launch script that could not be written whole is reported and never
-    // started: an empty or cut script must not run.
+    // started: an empty or cut script must not run. (Every command writes
+    // its script the same way.)
     void launchScriptOnSmallDisk_data() {
-        QTest::addColumn<QString>("command");
         QTest::addColumn<qint64>("freeBytes");
-        QTest::addColumn<QString>("script");
-        QTest::addColumn<QByteArray>("line");
-        QTest::newRow("Compile, full")
-            << QStringLiteral("compile") << qint64(0) << QStringLiteral("temc.bat") << QByteArray();
-        QTest::newRow("Execute, full")
-            << QStringLiteral("exec") << qint64(0) << QStringLiteral("temr.bat") << QByteArray();
-        QTest::newRow("Compile, nearly full")
-            << QStringLiteral("compile") << nearlyFull << QStringLiteral("temc.bat")
-            << QByteArray("javac Hello.java");
+        QTest::addColumn<QString>("reason"); // empty: the script is written and started
+        QTest::newRow("full") << qint64(0) << noSpace;
+        QTest::newRow("nearly full") << nearlyFull << QString();
     }
     void launchScriptOnSmallDisk() {
-        QFETCH(QString, command);
         QFETCH(qint64, freeBytes);
-        QFETCH(QString, script);
-        QFETCH(QByteArray, line);
+        QFETCH(QString, reason);
         TmpfsMount mount;
         if (!mount.mounted())
             QSKIP(qPrintable(mount.error()));
@@ -172,19 +157,16 @@ private slots:
         QVERIFY(mount.fill(freeBytes));
         FakePlatform platform;
 
-        (command == QLatin1String("compile") ? runner::compile : runner::exec)(
-            QStringLiteral("Hello.java"), platform);
+        runner::compile("Hello.java", platform);
 
-        const bool fits = !line.isEmpty();
-        const QString title =
-            command == QLatin1String("compile") ? "Can't compile" : "Can't execute";
-        QCOMPARE(platform.callsOf(QStringLiteral("messageBox")),
-                 reported(script, fits ? QString() : noSpace, title));
-        QCOMPARE(platform.started, fits ? QStringList{script} : QStringList{});
+        const bool fits = reason.isEmpty();
+        QCOMPARE(platform.callsOf("messageBox"), reported("temc.bat", reason, "Can't compile"));
+        QCOMPARE(platform.started, fits ? QStringList{"temc.bat"} : QStringList{});
         // Creating the empty script needs no room; only its bytes do.
-        QCOMPARE(readBytes(script),
-                 fits ? "@echo OFF\r\nclearscr\r\n" + line + "\r\nkeypress" : QByteArray());
-        QCOMPARE(mount.files(), sorted({script, TmpfsMount::fillerName}));
+        QCOMPARE(readBytes("temc.bat"),
+                 fits ? QByteArray("@echo OFF\r\nclearscr\r\njavac Hello.java\r\nkeypress")
+                      : QByteArray());
+        QCOMPARE(filesIn(mount.path()), QStringList({TmpfsMount::fillerName, "temc.bat"}));
     }
 
     // Where the folder forbids new files but the file may be written, Save
@@ -209,8 +191,7 @@ private slots:
         const QByteArray old = javaLike(1000);
         QVERIFY(writeBytes(path, old));
         Editor e;
-        e.platform.openAnswers.push_back(FakePlatform::choose(path));
-        e.form.open();
+        e.open(path);
         e.text().clearDocument();
         const QByteArray typed = javaLike(size).replace('a', 'N');
         e.type(typed);
@@ -233,10 +214,9 @@ private slots:
         QCOMPARE(e.state().saveCompleted, fits);
         QCOMPARE(e.state().isSaved, fits);
         QVERIFY(readBytes(path) == (fits ? typed : old));
-        QStringList expected{QStringLiteral("Old.java")};
-        if (freeBytes >= 0)
-            expected = sorted(expected + QStringList{TmpfsMount::fillerName});
-        QCOMPARE(mount.files(), expected);
+        QCOMPARE(filesIn(mount.path()), freeBytes < 0
+                                            ? QStringList({"Old.java"})
+                                            : QStringList({"Old.java", TmpfsMount::fillerName}));
     }
 };
 

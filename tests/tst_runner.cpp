@@ -1,12 +1,9 @@
 // The Run menu's commands with the platform test double: script bytes on
 // disk, the command lines handed to process start, and every message.
-#include "app/Form1.h"
 #include "runner/RunCommands.h"
-#include "state/FontSettings.h"
-#include "support/FakePlatform.h"
+#include "support/Editor.h"
+#include "support/TestFiles.h"
 
-#include <QDir>
-#include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -14,8 +11,7 @@
 #include <tuple>
 
 using namespace tarnwick;
-using tarnwick::test::FakePlatform;
-using tarnwick::test::PlatformCall;
+using namespace tarnwick::test;
 
 namespace {
 
@@ -23,33 +19,13 @@ QByteArray script(const QByteArray& commandLine) {
     return "@echo OFF\r\nclearscr\r\n" + commandLine + "\r\nkeypress";
 }
 
-void run(const QString& c, const QString& fileTitle, FakePlatform& platform) {
-    if (c == "comlne" || c == "compro")
-        return (c == "comlne" ? runner::comlne : runner::compro)(platform);
-    (c == "compile" ? runner::compile
-     : c == "exec"  ? runner::exec
-     : c == "ncomp" ? runner::ncomp
-                    : runner::nexec)(fileTitle, platform);
-}
-
-// The file's bytes, or a null array when it does not exist.
-QByteArray contents(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-bool writeBytes(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
-
 PlatformCall onFile(const char* service, const char* file) {
     return {service, file, {}, -1};
 }
 
-QStringList files(const QString& folder = ".") {
-    return QDir(folder).entryList(QDir::Files);
-}
+const QHash<QString, QString> failureTitle{{"compile", "Can't compile"}, {"ncomp", "Can't compile"},
+                                           {"exec", "Can't execute"},    {"nexec", "Can't execute"},
+                                           {"comlne", "Can't run"},      {"compro", "Can't run"}};
 
 } // namespace
 
@@ -64,18 +40,23 @@ private slots:
 
     void cleanup() { QDir::setCurrent(previousFolder_); }
 
+    // Each command from the menu, on a document with the given title, with
+    // the script of the same command already holding "old".
     void outcomes_data() {
         QTest::addColumn<QString>("command");
         QTest::addColumn<QString>("fileTitle");
-        QTest::addColumn<QString>("failing");
+        QTest::addColumn<QString>("answer");  // to Command Line's question
+        QTest::addColumn<QString>("failing"); // the platform call that fails with "no"
         QTest::addColumn<QString>("started");
-        QTest::addColumn<QByteArray>("left"); // the script's bytes afterwards; it held "old"
+        QTest::addColumn<QByteArray>("left"); // the script's bytes afterwards
         QTest::addColumn<QString>("message");
         const auto row = [](const QString& name, const char* command, const QString& fileTitle,
                             const char* started, const QByteArray& left,
-                            const QString& message = {}, const char* failing = "") {
-            QTest::newRow(qPrintable(name)) << QString(command) << fileTitle << QString(failing)
-                                            << QString(started) << left << message;
+                            const QString& message = {}, const char* failing = "",
+                            const QString& answer = "ls \"a b\" \u00e9") {
+            QTest::newRow(qPrintable(name))
+                << QString(command) << fileTitle << answer << QString(failing) << QString(started)
+                << left << message;
         };
         const QByteArray executed = script("java Hello");
         row("compile", "compile", "Hello.java", "temc.bat", script("javac Hello.java"));
@@ -84,7 +65,7 @@ private slots:
             "temc.bat", script("javac My a+b@c,d=e-f_g.\xe9.java"));
         row("exec five characters", "exec", ".java", "temr.bat", script("java "));
         row("comlne untitled", "comlne", "", "temc.bat", script("ls \"a b\" \xe9"));
-        row("comlne cancel", "comlne", "", "temc.bat", script(""));
+        row("comlne cancel", "comlne", "", "temc.bat", script(""), {}, "", "");
         row("compro untitled", "compro", "", "command.com", "old");
         // No shell reads these command lines, so any name may pass.
         row("ncomp", "ncomp", "a;b.java", "javac a;b.java", "old");
@@ -96,31 +77,37 @@ private slots:
             row(QString("short title ") + command, command, "Main", "", "old",
                 "No class name can be formed from the file name\rMain");
         // Whatever starts them, javac and java would read these as options.
-        for (const char* command : {"compile", "exec", "ncomp", "nexec"})
-            for (const QString name : {"-jar evil.jar x.java", "-version.java", "x @args.java"})
-                row(command + (" " + name), command, name, "", "old",
-                    "The file name cannot be used in a command line\r" + name +
-                        "\rNo word of it may start with - or @");
-        row("ncomp quoted option", "ncomp", "\"-d\" x.java", "", "old",
-            "The file name cannot be used in a command line\r\"-d\" x.java\r"
-            "No word of it may start with - or @");
+        const auto option = [](const QString& name) {
+            return "The file name cannot be used in a command line\r" + name +
+                   "\rNo word of it may start with - or @";
+        };
+        for (const QString name : {"-jar evil.jar x.java", "-version.java", "x @args.java"})
+            row("compile " + name, "compile", name, "", "old", option(name));
+        for (const char* command : {"exec", "ncomp", "nexec"})
+            row(command + QString(" -version.java"), command, "-version.java", "", "old",
+                option("-version.java"));
+        row("ncomp quoted option", "ncomp", "\"-d\" x.java", "", "old", option("\"-d\" x.java"));
+        // Compile and Execute also put the name into a line that a shell reads.
+        const auto unsafe = [](const QString& name) {
+            return "The file name cannot be used in a command line\r" + name +
+                   "\rOnly letters, digits, spaces and . _ - + @ , = are allowed";
+        };
         QStringList names{"a;rm -rf ~.java", "$(curl x|sh).java", "\u03a9.java", "a\u20acb.java"};
         for (const char c : QByteArray(";$`\"'|&<>\\\t\n*?()[]{}~#!%^:/"))
             names.append(QStringLiteral("a%1b.java").arg(QLatin1Char(c)));
         for (const QString& name : names)
-            for (const char* command : {"compile", "exec"})
-                row(command + (" " + name), command, name, "", "old",
-                    "The file name cannot be used in a command line\r" + name +
-                        "\rOnly letters, digits, spaces and . _ - + @ , = are allowed");
+            row("compile " + name, "compile", name, "", "old", unsafe(name));
+        row("exec a`b.java", "exec", "a`b.java", "", "old", unsafe("a`b.java"));
 
         for (const auto& [command, failing, message, left] :
              QList<std::tuple<const char*, const char*, const char*, QByteArray>>{
-                 {"compile", "touch", "temc.bat could not be created", "old"},
-                 {"compile", "delete", "temc.bat could not be deleted", "old"},
-                 {"comlne", "write", "temc.bat could not be written", ""},
-                 {"exec", "start", "temr.bat could not be started", executed},
-                 {"compro", "start", "command.com could not be started", "old"},
-                 {"ncomp", "start", "javac Hello.java could not be started", "old"}})
+                 {"compile", "touch temc.bat", "temc.bat could not be created", "old"},
+                 {"compile", "delete temc.bat", "temc.bat could not be deleted", "old"},
+                 {"comlne", "write temc.bat", "temc.bat could not be written", ""},
+                 {"exec", "start temr.bat", "temr.bat could not be started", executed},
+                 {"compro", "start command.com", "command.com could not be started", "old"},
+                 {"ncomp", "start javac Hello.java", "javac Hello.java could not be started",
+                  "old"}})
             row(QString("%1 %2 fails").arg(command, failing), command, "Hello.java", "", left,
                 message + QString("\rno"), failing);
     }
@@ -128,37 +115,26 @@ private slots:
     void outcomes() {
         QFETCH(QString, command);
         QFETCH(QString, fileTitle);
+        QFETCH(QString, answer);
         QFETCH(QString, failing);
         QFETCH(QString, started);
         QFETCH(QByteArray, left);
         QFETCH(QString, message);
         const QString name = command == "exec" ? "temr.bat" : "temc.bat";
         QVERIFY(writeBytes(name, "old"));
-        FakePlatform platform;
-        if (QTest::currentDataTag() != QByteArray("comlne cancel"))
-            platform.inputAnswers.push_back("ls \"a b\" \u00e9");
-        if (failing == "start")
-            platform.failStart = "no";
-        else if (!failing.isEmpty())
-            (failing == "touch"    ? platform.failTouch
-             : failing == "delete" ? platform.failDelete
-                                   : platform.failWrite)
-                .insert(name, "no");
+        Editor e;
+        e.state().fileTitle = fileTitle;
+        e.platform.inputAnswers.push_back(answer);
+        e.platform.fail.insert(failing, "no");
 
-        run(command, fileTitle, platform);
+        e.form.action(command)->trigger();
 
-        const QString title = command == "comlne" || command == "compro" ? "Can't run"
-                              : command.endsWith("exec")                 ? "Can't execute"
-                                                                         : "Can't compile";
-        const QList<PlatformCall> messages =
-            message.isEmpty() ? QList<PlatformCall>()
-                              : QList<PlatformCall>{{"messageBox", message, title, 64}};
-        QCOMPARE(started.isEmpty() && failing.isEmpty() ? platform.calls
-                                                        : platform.callsOf("messageBox"),
-                 messages);
-        QCOMPARE(platform.started, started.isEmpty() ? QStringList() : QStringList{started});
-        QCOMPARE(files(), QStringList{name});
-        QCOMPARE(contents(name), left);
+        const PlatformCall told{"messageBox", message, failureTitle[command], 64};
+        QCOMPARE(e.platform.callsOf("messageBox"),
+                 message.isEmpty() ? QList<PlatformCall>() : QList<PlatformCall>{told});
+        QCOMPARE(e.platform.started, started.isEmpty() ? QStringList() : QStringList{started});
+        QCOMPARE(filesIn("."), QStringList{name});
+        QCOMPARE(readBytes(name), left);
     }
 
     // An answer that the script could not hold exactly is refused before a
@@ -196,11 +172,11 @@ private slots:
                  (QList<PlatformCall>{{"messageBox", "The command line cannot be run\r" + reason,
                                        "Can't run", 64}}));
         QCOMPARE(platform.started, QStringList());
-        QCOMPARE(contents("temc.bat"), QByteArray(""));
+        QCOMPARE(readBytes("temc.bat"), QByteArray(""));
         // The longest line that can run goes in whole.
         platform.inputAnswers.push_back(QString(128 * 1024 - 1, QLatin1Char('y')));
         runner::comlne(platform);
-        QCOMPARE(contents("temc.bat").size(), 31 + 128 * 1024 - 1);
+        QCOMPARE(readBytes("temc.bat").size(), 31 + 128 * 1024 - 1);
         QCOMPARE(platform.started, QStringList{"temc.bat"});
     }
 
@@ -208,9 +184,9 @@ private slots:
         FakePlatform platform;
         platform.inputAnswers.push_back(QString(500, QLatin1Char('x')));
         runner::comlne(platform);
-        QCOMPARE(contents("temc.bat").size(), 531);
-        run("compile", "Hello.java", platform);
-        QCOMPARE(contents("temc.bat"), script("javac Hello.java"));
+        QCOMPARE(readBytes("temc.bat").size(), 531);
+        runner::compile("Hello.java", platform);
+        QCOMPARE(readBytes("temc.bat"), script("javac Hello.java"));
         const PlatformCall touch = onFile("touch", "temc.bat"),
                            remove = onFile("delete", "temc.bat"),
                            write = onFile("write", "temc.bat"), start = onFile("start", "temc.bat"),
@@ -221,7 +197,7 @@ private slots:
                  (QList<PlatformCall>{touch, remove, touch, ask, write, start, touch, remove, touch,
                                       write, start, touch, onFile("touch", "temr.bat"), remove,
                                       onFile("delete", "temr.bat")}));
-        QCOMPARE(files(), QStringList());
+        QCOMPARE(filesIn("."), QStringList());
     }
 
     void conditionsNotice() {
@@ -242,23 +218,20 @@ private slots:
         QVERIFY(QDir().mkpath("first") && QDir().mkpath("second"));
         QVERIFY(writeBytes("second/Hello.java", "class Hello {}\n"));
         QVERIFY(QDir::setCurrent("first"));
-        FakePlatform platform;
-        FontSettings fontSettings;
-        Form1 form1(platform, fontSettings);
-        platform.inputAnswers.push_back("date");
-        form1.comlne();
-        platform.openAnswers.push_back(FakePlatform::choose(dir_->filePath("second/Hello.java")));
-        form1.open();
-        form1.compile();
+        Editor e;
+        e.platform.inputAnswers.push_back("date");
+        e.form.comlne();
+        e.open(dir_->filePath("second/Hello.java"));
+        e.form.compile();
         const QString second = dir_->filePath("second");
-        QCOMPARE(contents(second + "/temc.bat"), script("javac Hello.java"));
+        QCOMPARE(readBytes(second + "/temc.bat"), script("javac Hello.java"));
 
         // A failed clean-up step is silent, the rest still run, and the window closes.
-        platform.failTouch.insert("temr.bat", "read-only");
-        QVERIFY(form1.close());
-        QCOMPARE(platform.callsOf("messageBox").size(), 0);
-        QCOMPARE(files(second), QStringList{"Hello.java"});
-        QCOMPARE(files(dir_->filePath("first")), QStringList{"temc.bat"});
+        e.platform.fail.insert("touch temr.bat", "read-only");
+        QVERIFY(e.form.close());
+        QCOMPARE(e.platform.callsOf("messageBox").size(), 0);
+        QCOMPARE(filesIn(second), QStringList{"Hello.java"});
+        QCOMPARE(filesIn(dir_->filePath("first")), QStringList{"temc.bat"});
     }
 
 private:

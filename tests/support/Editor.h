@@ -19,6 +19,11 @@ struct Editor {
     Text1& text() { return *form.text1(); }
     EditorState& state() { return form.state(); }
     void type(const QByteArray& bytes) { text().appendBytes(bytes); }
+    // Open, with the dialog choosing `path`.
+    void open(const QString& path) {
+        platform.openAnswers.push_back(FakePlatform::choose(path));
+        form.open();
+    }
     // Shown, active and with the text area focused, so shortcuts reach it.
     bool showActive() {
         form.show();

@@ -8,14 +8,25 @@
 namespace tarnwick::test {
 
 namespace {
-bool injected(const QHash<QString, QString>& failures, const QString& key, QString* error) {
-    const auto found = failures.constFind(key);
-    if (found == failures.constEnd())
-        return false;
-    if (error)
-        *error = found.value();
-    return true;
+
+template <typename T> T take(std::deque<T>& script, const T& unscripted) {
+    if (script.empty())
+        return unscripted;
+    const T answer = script.front();
+    script.pop_front();
+    return answer;
 }
+
+std::optional<FileChoice> takeChoice(std::deque<std::optional<FileChoice>>& script) {
+    if (script.empty())
+        return std::nullopt;
+    const std::optional<FileChoice> choice = script.front();
+    script.pop_front();
+    if (choice)
+        fileaccess::enterFolderOf(choice->fullPath);
+    return choice;
+}
+
 } // namespace
 
 FileChoice FakePlatform::choose(const QString& fullPath) {
@@ -31,53 +42,37 @@ QList<PlatformCall> FakePlatform::callsOf(const QString& service) const {
     return result;
 }
 
+bool FakePlatform::failing(const QString& service, const QString& text, QString* error) {
+    calls.append({service, text, {}, -1});
+    const auto found = fail.constFind(service + QLatin1Char(' ') + text);
+    if (found == fail.constEnd())
+        return false;
+    if (error)
+        *error = found.value();
+    return true;
+}
+
 MsgAnswer FakePlatform::messageBox(const QString& text, MsgStyle style, const QString& title) {
     calls.append({QStringLiteral("messageBox"), text, title, int(style)});
-    if (messageAnswers.empty()) {
-        unscripted.append(QStringLiteral("messageBox: ") + title);
-        return style == MsgStyle::YesNoCancel ? MsgAnswer::Cancel
-               : style == MsgStyle::YesNo     ? MsgAnswer::No
-                                              : MsgAnswer::Ok;
-    }
-    const MsgAnswer answer = messageAnswers.front();
-    messageAnswers.pop_front();
-    return answer;
+    const MsgAnswer cancelled = style == MsgStyle::YesNoCancel ? MsgAnswer::Cancel
+                                : style == MsgStyle::YesNo     ? MsgAnswer::No
+                                                               : MsgAnswer::Ok;
+    return take(messageAnswers, cancelled);
 }
 
 QString FakePlatform::inputBox(const QString& prompt, const QString& title) {
     calls.append({QStringLiteral("inputBox"), prompt, title, -1});
-    if (inputAnswers.empty()) {
-        unscripted.append(QStringLiteral("inputBox: ") + title);
-        return {};
-    }
-    const QString answer = inputAnswers.front();
-    inputAnswers.pop_front();
-    return answer;
-}
-
-static std::optional<FileChoice> takeChoice(std::deque<std::optional<FileChoice>>& script,
-                                            QStringList& unscripted, const QString& name) {
-    if (script.empty()) {
-        unscripted.append(name);
-        return std::nullopt;
-    }
-    std::optional<FileChoice> choice = script.front();
-    script.pop_front();
-    if (choice)
-        fileaccess::enterFolderOf(choice->fullPath);
-    return choice;
+    return take(inputAnswers, QString());
 }
 
 std::optional<FileChoice> FakePlatform::openFileDialog(const FileFilter& filter) {
-    lastFilter = filter;
     calls.append({QStringLiteral("openDialog"), filter.description, filter.pattern, -1});
-    return takeChoice(openAnswers, unscripted, QStringLiteral("openDialog"));
+    return takeChoice(openAnswers);
 }
 
 std::optional<FileChoice> FakePlatform::saveFileDialog(const FileFilter& filter) {
-    lastFilter = filter;
     calls.append({QStringLiteral("saveDialog"), filter.description, filter.pattern, -1});
-    return takeChoice(saveAnswers, unscripted, QStringLiteral("saveDialog"));
+    return takeChoice(saveAnswers);
 }
 
 void FakePlatform::enterFolderOf(const QString& path) {
@@ -86,31 +81,22 @@ void FakePlatform::enterFolderOf(const QString& path) {
 }
 
 bool FakePlatform::touchFile(const QString& path, QString* error) {
-    calls.append({QStringLiteral("touch"), path, {}, -1});
-    if (injected(failTouch, path, error))
-        return false;
-    return fileaccess::touchFile(path, error);
+    return !failing(QStringLiteral("touch"), path, error) && fileaccess::touchFile(path, error);
 }
 
 bool FakePlatform::readFile(const QString& path, const ByteSink& sink, QString* error) {
-    calls.append({QStringLiteral("read"), path, {}, -1});
-    if (injected(failRead, path, error))
-        return false;
-    if (failReadHalfway.contains(path)) {
-        QByteArray whole;
-        fileaccess::readFile(
-            path, [&whole](const char* d, qint64 n) { return whole.append(d, n), true; }, error);
-        sink(whole.constData(), whole.size() / 2);
-        return !injected(failReadHalfway, path, error);
-    }
-    return fileaccess::readFile(path, sink, error);
+    if (!failing(QStringLiteral("read"), path, error))
+        return fileaccess::readFile(path, sink, error);
+    QByteArray whole;
+    fileaccess::readFile(
+        path, [&whole](const char* d, qint64 n) { return whole.append(d, n), true; }, nullptr);
+    sink(whole.constData(), whole.size() / 2);
+    return false;
 }
 
 bool FakePlatform::writeFile(const QString& path, const char* data, qint64 length, QString* error) {
-    calls.append({QStringLiteral("write"), path, {}, -1});
-    if (injected(failWrite, path, error))
-        return false;
-    return fileaccess::writeFile(path, data, length, error);
+    return !failing(QStringLiteral("write"), path, error) &&
+           fileaccess::writeFile(path, data, length, error);
 }
 
 qint64 FakePlatform::fileLength(const QString& path) {
@@ -119,19 +105,12 @@ qint64 FakePlatform::fileLength(const QString& path) {
 }
 
 bool FakePlatform::deleteFile(const QString& path, QString* error) {
-    calls.append({QStringLiteral("delete"), path, {}, -1});
-    if (injected(failDelete, path, error))
-        return false;
-    return fileaccess::deleteFile(path, error);
+    return !failing(QStringLiteral("delete"), path, error) && fileaccess::deleteFile(path, error);
 }
 
 bool FakePlatform::startProcess(const QString& commandLine, QString* error) {
-    calls.append({QStringLiteral("start"), commandLine, {}, -1});
-    if (!failStart.isEmpty()) {
-        if (error)
-            *error = failStart;
+    if (failing(QStringLiteral("start"), commandLine, error))
         return false;
-    }
     started.append(commandLine);
     return true;
 }

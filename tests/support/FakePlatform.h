@@ -24,28 +24,23 @@ struct PlatformCall {
 
 // Platform services for tests: dialogs answer from a script, every call is
 // recorded, and files live on the real file system (a temporary folder),
-// with failures injectable by path.
+// with failures injectable per call.
 class FakePlatform final : public PlatformServices {
 public:
-    // Scripts, consumed front to back. An unscripted dialog is recorded in
-    // `unscripted` and answered as a cancellation.
+    // Scripts, consumed front to back. An unscripted dialog is answered as
+    // a cancellation.
     std::deque<MsgAnswer> messageAnswers;
     std::deque<QString> inputAnswers;
     std::deque<std::optional<FileChoice>> openAnswers;
     std::deque<std::optional<FileChoice>> saveAnswers;
 
-    // Failure injection: path (or command line) to the reason reported.
-    QHash<QString, QString> failRead;
-    // Delivers the first half of the file, then fails with the reason.
-    QHash<QString, QString> failReadHalfway;
-    QHash<QString, QString> failWrite;
-    QHash<QString, QString> failDelete;
-    QHash<QString, QString> failTouch;
-    QString failStart; // when non-empty, every process start fails with it
+    // Failure injection: a call, as "service text" (for example
+    // "write /tmp/x/A.java" or "start temr.bat"), to the reason it fails
+    // with. A failing read delivers the first half of the file first.
+    QHash<QString, QString> fail;
 
     QList<PlatformCall> calls;
-    QStringList unscripted;
-    QStringList started;
+    QStringList started; // the command lines that started
 
     // The answer a file dialog gives for a full path.
     static FileChoice choose(const QString& fullPath);
@@ -71,7 +66,9 @@ public:
     void showWindow(QWidget* window) override;
     void closeWindow(QWidget* window) override;
 
-    FileFilter lastFilter;
+private:
+    // Records the call; true when it is to fail, with the reason in `error`.
+    bool failing(const QString& service, const QString& text, QString* error);
 };
 
 } // namespace tarnwick::test

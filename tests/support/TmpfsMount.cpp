@@ -1,6 +1,5 @@
 #include "support/TmpfsMount.h"
 
-#include <QDir>
 #include <QFile>
 
 #include <cerrno>
@@ -63,10 +62,6 @@ bool TmpfsMount::fill(qint64 leaveFree) {
 bool TmpfsMount::makeReadOnly() {
     return ::mount("tmpfs", QFile::encodeName(dir_.path()).constData(), nullptr,
                    MS_REMOUNT | MS_RDONLY, nullptr) == 0;
-}
-
-QStringList TmpfsMount::files() const {
-    return QDir(dir_.path()).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
 }
 
 } // namespace tarnwick::test

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QString>
-#include <QStringList>
 #include <QTemporaryDir>
 
 namespace tarnwick::test {
@@ -30,8 +29,6 @@ public:
     qint64 freeBytes() const;
     // From now on every change is refused with "Read-only file system".
     bool makeReadOnly();
-    // Every file in it, hidden ones included, sorted by name.
-    QStringList files() const;
 
     static constexpr const char* fillerName = "filler";
 
