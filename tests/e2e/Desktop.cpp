@@ -96,8 +96,7 @@ Desktop::Desktop(WindowManager wm) {
     display_ = QLatin1Char(':') + QString::fromLatin1(number.trimmed());
     if (wm == WindowManager::None)
         return;
-    startInOwnGroup(QStringLiteral("openbox"), {});
-    const bool managing = waitUntil(20000, [&] {
+    const auto managing = [&] {
         QProcess xprop;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("DISPLAY"), display_);
@@ -106,8 +105,20 @@ Desktop::Desktop(WindowManager wm) {
                     {QStringLiteral("-root"), QStringLiteral("_NET_SUPPORTING_WM_CHECK")});
         xprop.waitForFinished();
         return xprop.readAllStandardOutput().contains("window id");
-    });
-    if (!managing)
+    };
+    // On a loaded machine openbox was seen to give up on a display that was
+    // still settling; a second start then takes it over.
+    bool managed = false;
+    for (int attempt = 0; attempt < 3 && !managed; ++attempt) {
+        QProcess* openbox =
+            startInOwnGroup(QStringLiteral("openbox"),
+                            attempt ? QStringList{QStringLiteral("--replace")} : QStringList());
+        managed =
+            waitUntil(20000,
+                      [&] { return managing() || openbox->state() == QProcess::NotRunning; }) &&
+            managing();
+    }
+    if (!managed)
         startError_ = QStringLiteral("openbox did not take over the display");
 }
 
