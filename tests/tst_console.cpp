@@ -51,9 +51,11 @@ bool writeHello(const QTemporaryDir& dir) {
                       "public class Hello { public static void main(String[] args) {\n"
                       "System.out.println(\"Hello from Tarnwick\"); } }\n") &&
            writeBytes(dir.filePath("temc.bat"),
-                      runner::launchScriptBytes(runner::compileCommandLine("Hello.java"))) &&
-           writeBytes(dir.filePath("temr.bat"),
-                      runner::launchScriptBytes(runner::executeCommandLine("Hello")));
+                      runner::launchScriptBytes(runner::compileCommandLine("Hello.java"),
+                                                CodePage::Utf8)) &&
+           writeBytes(
+               dir.filePath("temr.bat"),
+               runner::launchScriptBytes(runner::executeCommandLine("Hello"), CodePage::Utf8));
 }
 
 // Runs a script through the built script runner with its input at end of file.

@@ -148,7 +148,7 @@ private slots:
         QFETCH(int, answer);
         QFETCH(int, buttons);
         QFETCH(bool, informationIcon);
-        QtPlatform platform;
+        QtPlatform platform(CodePage::Utf8);
         QString shownText;
         QString shownTitle;
         int shownButtons = 0;
@@ -191,7 +191,7 @@ private slots:
     // A pasted command longer than a line edit's default limit comes back
     // whole; Cancel gives the empty string.
     void inputBoxKeepsLongAnswers() {
-        QtPlatform platform;
+        QtPlatform platform(CodePage::Utf8);
         const QString pasted(40000, QLatin1Char('x'));
         for (const bool accept : {true, false}) {
             QTimer::singleShot(0, [&] {

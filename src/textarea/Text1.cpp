@@ -2,6 +2,7 @@
 
 #include "platform/FontMapping.h"
 #include "textarea/KeyCodes.h"
+#include "textarea/Text1Accessible.h"
 
 #include <Qsci/qscicommand.h>
 #include <Qsci/qscicommandset.h>
@@ -14,12 +15,24 @@
 namespace tarnwick {
 
 Text1::Text1(QWidget* parent) : QsciScintilla(parent) {
+    installText1Accessible();
     configure();
     connect(this, &QsciScintillaBase::SCN_MODIFIED, this, &Text1::onModified);
+    QAccessible::installActivationObserver(this);
+}
+
+Text1::~Text1() {
+    QAccessible::removeActivationObserver(this);
+}
+
+void Text1::setCodePage(CodePage codePage) {
+    codePage_ = codePage;
+    applyCodePage();
+    if (readerListens())
+        ensureCharacterIndex();
 }
 
 void Text1::configure() {
-    setUtf8(false);
     setLexer(nullptr);
     for (int margin = 0; margin < 5; ++margin)
         setMarginWidth(margin, 0);
@@ -44,13 +57,18 @@ void Text1::configure() {
     applyAppearance();
 }
 
+void Text1::applyCodePage() {
+    // Setting the code page makes Scintilla rebuild its per-line data, even
+    // when nothing changes: set it only when it differs.
+    const long wanted = codePage_ == CodePage::Utf8 ? SC_CP_UTF8 : 0;
+    if (SendScintilla(SCI_GETCODEPAGE) != wanted)
+        SendScintilla(SCI_SETCODEPAGE, wanted);
+}
+
 void Text1::applyDocumentSettings(int eolMode) {
     // Code page, tabs and line-break mode belong to Scintilla's document, so
     // they are set again for every document swapped in.
-    // Setting the code page makes Scintilla rebuild its per-line data, even
-    // when nothing changes: set it only when it differs.
-    if (SendScintilla(SCI_GETCODEPAGE) != 0)
-        SendScintilla(SCI_SETCODEPAGE, 0);
+    applyCodePage();
     SendScintilla(SCI_SETUSETABS, 1);
     SendScintilla(SCI_SETEOLMODE, eolMode);
 }
@@ -77,6 +95,7 @@ long Text1::anchorPosition() const {
 
 void Text1::setSelectionRange(long anchor, long caret) {
     SendScintilla(SCI_SETSEL, (unsigned long)(anchor), caret);
+    tellReader();
 }
 
 void Text1::clearUndoHistory() {
@@ -123,6 +142,7 @@ bool Text1::replaceSelectedBytes(const QByteArray& bytes) {
     // delete text that is really there.
     if (!inserted)
         SendScintilla(SCI_EMPTYUNDOBUFFER);
+    tellReader();
     return inserted;
 }
 
@@ -130,11 +150,13 @@ void Text1::appendBytes(const QByteArray& bytes) {
     SendScintilla(SCI_BEGINUNDOACTION);
     SendScintilla(SCI_APPENDTEXT, bytes.size(), bytes.constData());
     SendScintilla(SCI_ENDUNDOACTION);
+    tellReader();
 }
 
 void Text1::clearDocument() {
     // A fresh document rather than deleting the text: deleting would copy
     // the old text into the undo history only to throw it away.
+    noteReplacementForReader();
     replaceDocument(0);
     finishNewDocument(SC_EOL_LF);
 }
@@ -144,6 +166,7 @@ DocumentLoad Text1::beginLoad(qint64 expectedSize) {
     SendScintilla(SCI_ADDREFDOCUMENT, 0, previous);
     DocumentLoad load(*this, ScintillaDocument(*this, previous),
                       {anchorPosition(), caretPosition(), SendScintilla(SCI_GETFIRSTVISIBLELINE)});
+    noteReplacementForReader();
     loading_ = true;
     SendScintilla(SCI_SETMODEVENTMASK, changeNoticeMask());
     replaceDocument(expectedSize);
@@ -175,6 +198,8 @@ void Text1::restoreDocument(ScintillaDocument previous,
     SendScintilla(SCI_SETSTATUS, SC_STATUS_OK);
     loading_ = false;
     SendScintilla(SCI_SETMODEVENTMASK, changeNoticeMask());
+    // Nothing changed for a reader.
+    replacedForReader_.reset();
 }
 
 void Text1::replaceDocument(qint64 reserve) {
@@ -202,6 +227,9 @@ void Text1::finishNewDocument(int eolMode) {
         fillStrikeout(0, byteLength());
     // Replacing the text is a change like any other.
     emit aboutToChange();
+    if (readerListens())
+        ensureCharacterIndex();
+    tellReader();
 }
 
 void Text1::setReservedShortcuts(const QList<QKeySequence>& keys) {
@@ -230,7 +258,17 @@ bool Text1::event(QEvent* e) {
             return true;
         }
     }
-    return QsciScintilla::event(e);
+    const bool handled = QsciScintilla::event(e);
+    // Keys, input methods and shortcuts edit the text from here.
+    tellReader();
+    return handled;
+}
+
+bool Text1::viewportEvent(QEvent* e) {
+    const bool handled = QsciScintilla::viewportEvent(e);
+    // Clicks, drops and the context menu edit the text from here.
+    tellReader();
+    return handled;
 }
 
 void Text1::keyPressEvent(QKeyEvent* e) {
@@ -280,8 +318,11 @@ void Text1::onModified(int position, int modificationType, const char*, int leng
     // typed and programmed changes alike.
     if (loading_)
         return;
-    if (modificationType & (SC_MOD_BEFOREINSERT | SC_MOD_BEFOREDELETE))
+    if (modificationType & (SC_MOD_BEFOREINSERT | SC_MOD_BEFOREDELETE)) {
         emit aboutToChange();
+        if (readerListens())
+            noteChangeForReader(modificationType, position, length);
+    }
     // Text typed while strikeout is on is struck out too.
     if (appearance_.strikeout && (modificationType & SC_MOD_INSERTTEXT))
         fillStrikeout(position, length);

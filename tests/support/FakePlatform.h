@@ -27,6 +27,9 @@ struct PlatformCall {
 // with failures injectable by path.
 class FakePlatform final : public PlatformServices {
 public:
+    // The single-byte code page unless a test asks for UTF-8.
+    explicit FakePlatform(CodePage codePage = CodePage::SingleByte) : codePage_(codePage) {}
+
     // Scripts, consumed front to back. An unscripted dialog is recorded in
     // `unscripted` and answered as a cancellation.
     std::deque<MsgAnswer> messageAnswers;
@@ -57,6 +60,7 @@ public:
         started.clear();
     }
 
+    CodePage codePage() const override { return codePage_; }
     MsgAnswer messageBox(const QString& text, MsgStyle style, const QString& title) override;
     QString inputBox(const QString& prompt, const QString& title) override;
     std::optional<FileChoice> openFileDialog(const FileFilter& filter) override;
@@ -71,6 +75,9 @@ public:
     void closeWindow(QWidget* window) override;
 
     FileFilter lastFilter;
+
+private:
+    CodePage codePage_;
 };
 
 } // namespace tarnwick::test
