@@ -281,6 +281,25 @@ void Text1::keyPressEvent(QKeyEvent* e) {
         e->accept();
         return;
     }
+    if (e->key() == Qt::Key_Delete && e->modifiers() == Qt::NoModifier && !isReadOnly() &&
+        codePage_ == CodePage::Utf8 && anchorPosition() == caretPosition()) {
+        // Scintilla's own Delete takes a lead byte's whole sequence length
+        // even when the bytes after it form no character with it ("\xc3b"
+        // would lose the "b"); delete exactly the character the caret moves
+        // over.
+        const long caret = caretPosition();
+        const long after = SendScintilla(SCI_POSITIONAFTER, caret);
+        if (after > caret)
+            SendScintilla(SCI_DELETERANGE, caret, after - caret);
+        e->accept();
+        return;
+    }
+    // The component would type a character that the code page cannot hold
+    // as "?", a different character from the one on the key.
+    if (!e->text().isEmpty() && firstUnencodable(e->text(), codePage_)) {
+        e->accept();
+        return;
+    }
     QsciScintilla::keyPressEvent(e);
 }
 
