@@ -12,6 +12,9 @@ packages=(
     xvfb xauth xterm desktop-file-utils libx11-dev
     # the end-to-end tests: a window manager, real X key and mouse events
     openbox xdotool x11-utils
+    # the accessibility tests: Qt's platform accessibility switched on in
+    # the offscreen tests, a screen reader's view over AT-SPI end to end
+    qt6-base-private-dev at-spi2-core python3-pyatspi dbus
     # the sanitizer build and the fuzz targets of test.sh
     clang libclang-rt-14-dev
     # the format check of CI
