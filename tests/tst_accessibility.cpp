@@ -228,6 +228,32 @@ private slots:
                  utf8 ? long(QsciScintillaBase::SC_LINECHARACTERINDEX_UTF16) : 0L);
     }
 
+    // The text a reader gets and the offsets of Scintilla's line index
+    // count the same characters, whatever the bytes: otherwise every offset
+    // after an odd byte would point elsewhere.
+    void offsetsAgreeWithTheDocument_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::newRow("cut sequences") << QByteArray("a\xc3\r\n\xe2\x82\n\xf0\x9f\x98");
+        QTest::newRow("overlong and surrogates") << QByteArray("\xc0\xaf\xe0\x80\xaf\xed\xa0\x80");
+        QTest::newRow("beyond U+10FFFF, stray trail bytes")
+            << QByteArray("\xf4\x90\x80\x80\x80\xbf\xf8\xff");
+        QTest::newRow("valid, up to four bytes")
+            << QByteArray("\xf0\x9f\x98\x80\xef\xbf\xbd\xf4\x8f\xbf\xbd\xc3\xa9");
+    }
+    void offsetsAgreeWithTheDocument() {
+        QFETCH(QByteArray, bytes);
+        Editor e(CodePage::Utf8);
+        e.text().appendBytes(bytes + "\n" + bytes);
+        Text1& t = e.text();
+        QCOMPARE(t.characterCount(), t.readableText(0, long(t.byteLength())).size());
+        for (long p = 0; p <= long(t.byteLength());
+             p = p < long(t.byteLength()) ? long(t.SendScintilla(Text1::SCI_POSITIONAFTER, p))
+                                          : p + 1) {
+            QCOMPARE(t.offsetAt(p), t.readableText(0, p).size());
+            QCOMPARE(t.positionAt(t.offsetAt(p)), p);
+        }
+    }
+
 private:
     void open(Editor& e, const QByteArray& content) {
         const QString path = dir_.filePath(QStringLiteral("Sample.java"));

@@ -1,5 +1,6 @@
 // The desktop platform services: file access on the real file system and
 // message boxes as the user sees them.
+#include "platform/CodePage.h"
 #include "platform/FileAccess.h"
 #include "platform/QtPlatform.h"
 #include "support/TestFiles.h"
@@ -15,6 +16,7 @@
 #include <QtTest>
 
 #include <algorithm>
+#include <clocale>
 #include <csignal>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -26,6 +28,30 @@ class TestPlatform : public QObject {
     Q_OBJECT
 
 private slots:
+    // The code page follows the locale the program is started in: only a
+    // UTF-8 character set gives UTF-8.
+    void codePageFromLocale_data() {
+        QTest::addColumn<QByteArray>("locale"); // LC_ALL
+        QTest::addColumn<bool>("utf8");
+        QTest::newRow("C.UTF-8") << QByteArray("C.UTF-8") << true;
+        QTest::newRow("C.utf8 spelling") << QByteArray("C.utf8") << true;
+        QTest::newRow("POSIX") << QByteArray("POSIX") << false;
+        QTest::newRow("C") << QByteArray("C") << false;
+    }
+    void codePageFromLocale() {
+        QFETCH(QByteArray, locale);
+        QFETCH(bool, utf8);
+        const QByteArray previous = qgetenv("LC_ALL");
+        qputenv("LC_ALL", locale);
+        const CodePage found = localeCodePage();
+        qputenv("LC_ALL", previous);
+        std::setlocale(LC_ALL, "");
+        QCOMPARE(found == CodePage::Utf8, utf8);
+        // The names nl_langinfo gives for single-byte character sets.
+        for (const char* codeset : {"ANSI_X3.4-1968", "ISO-8859-1", "ISO-8859-15", "KOI8-R", ""})
+            QCOMPARE(codePageForCodeset(codeset), CodePage::SingleByte);
+    }
+
     void touchCreatesButNeverTruncates() {
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("t.bat"));

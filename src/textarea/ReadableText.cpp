@@ -28,6 +28,12 @@ int sequenceLength(const unsigned char* s, qsizetype remaining) {
     if ((c == 0xe0 && s[1] < 0xa0) || (c == 0xed && s[1] >= 0xa0) || (c == 0xf0 && s[1] < 0x90) ||
         (c == 0xf4 && s[1] >= 0x90))
         return 0;
+    // Scintilla moves over the non-characters U+FFFE and U+FFFF of every
+    // plane byte by byte. (Its line index alone counts them whole, so on a
+    // line after one of them offsets are off by that difference.)
+    const bool lastTwoOfPlane = s[length - 2] == 0xbf && (s[length - 1] & 0xfe) == 0xbe;
+    if (lastTwoOfPlane && ((length == 3 && c == 0xef) || (length == 4 && (s[1] & 0x0f) == 0x0f)))
+        return 0;
     return length;
 }
 
