@@ -36,7 +36,6 @@ private slots:
         QTest::newRow("C.UTF-8") << QByteArray("C.UTF-8") << true;
         QTest::newRow("C.utf8 spelling") << QByteArray("C.utf8") << true;
         QTest::newRow("POSIX") << QByteArray("POSIX") << false;
-        QTest::newRow("C") << QByteArray("C") << false;
     }
     void codePageFromLocale() {
         QFETCH(QByteArray, locale);

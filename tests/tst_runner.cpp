@@ -196,8 +196,6 @@ private slots:
             << "The command line cannot be run\rIt takes 131072 bytes; at most 131071 can be run";
         QTest::newRow("single-byte compile, Cyrillic name")
             << false << "compile" << cyrillic + ".java" << QByteArray("old") << outside;
-        QTest::newRow("single-byte exec, Cyrillic name")
-            << false << "exec" << cyrillic + ".java" << QByteArray("old") << outside;
         QTest::newRow("single-byte answer, Cyrillic")
             << false << "comlne"
             << "rm -f " + cyrillic + ".txt" << QByteArray() << outside;
