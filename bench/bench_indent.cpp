@@ -1,7 +1,10 @@
 // How long the release of Enter takes with indentLevel 5 in a 50 MB document:
 // the key release reaching the text area, the handler appending five Tabs at
-// the end and moving the caret there. Run by hand:
+// the end and moving the caret there; in the single-byte code page and in
+// UTF-8, each without and with a screen reader listening. Run by hand:
 //   ./bench/bench_indent [megabytes] [rounds]
+#include "ScreenReader.h"
+
 #include "app/Form1.h"
 #include "platform/QtPlatform.h"
 #include "state/FontSettings.h"
@@ -74,9 +77,9 @@ void print(const char* what, std::vector<double> ms) {
 
 // Returns whether the document grew by exactly what the Enters and the
 // appended Tabs add.
-bool measure(const char* title, qint64 megabytes, int count) {
+bool measure(const char* title, qint64 megabytes, int count, CodePage codePage) {
     FontSettings fontSettings;
-    QtPlatform platform;
+    QtPlatform platform(codePage);
     Form1 form(platform, fontSettings);
     Text1& text = *form.text1();
     form.show();
@@ -124,7 +127,20 @@ int main(int argc, char* argv[]) {
     const qint64 megabytes = argc > 1 ? QByteArray(argv[1]).toLongLong() : 50;
     const int rounds = argc > 2 ? QByteArray(argv[2]).toInt() : 9;
 
-    const bool ok = measure("Enter with indentLevel 5:", megabytes, rounds);
+    bool ok = true;
+    for (const bool reader : {false, true}) {
+        if (!bench::setScreenReaderListening(reader)) {
+            std::printf("the platform has no accessibility to switch on\n");
+            return 1;
+        }
+        for (const CodePage codePage : {CodePage::SingleByte, CodePage::Utf8}) {
+            const QString title =
+                QStringLiteral("Enter with indentLevel 5, %1, %2:")
+                    .arg(codePage == CodePage::Utf8 ? "UTF-8" : "single-byte",
+                         reader ? "a screen reader listening" : "no screen reader");
+            ok = measure(qPrintable(title), megabytes, rounds, codePage) && ok;
+        }
+    }
     std::printf("check: every Enter added one line break and five Tabs at the end: %s\n",
                 ok ? "yes" : "NO");
     return ok ? 0 : 1;

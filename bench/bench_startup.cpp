@@ -44,7 +44,7 @@ int child(int argc, char* argv[], qint64 startNs, bool bare) {
     QApplication app(argc, argv);
     const qint64 appNs = bench::monotonicNs();
     FontSettings fontSettings;
-    QtPlatform platform;
+    QtPlatform platform(localeCodePage());
     std::unique_ptr<QWidget> window;
     if (bare) {
         window = std::make_unique<QWidget>();

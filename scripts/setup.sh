@@ -16,6 +16,9 @@ packages=(
     openbox xdotool x11-utils
     # a dark colour scheme as users set one, for the end-to-end colour test
     qt6ct
+    # the accessibility tests: Qt's platform accessibility switched on in
+    # the offscreen tests, a screen reader's view over AT-SPI end to end
+    qt6-base-private-dev at-spi2-core python3-pyatspi dbus
     # the sanitizer build and the fuzz targets of test.sh
     clang libclang-rt-14-dev
     # the format check of CI

@@ -56,15 +56,17 @@ private slots:
         // Only the CR of a CR LF is a line break; "@" counts only in front.
         QTest::newRow("lone CR and late @ kept")
             << bytes("a\rb\r\r\n @c") << QByteArrayList{"1 > a\rb\r", "2 > @c"};
-        QTest::newRow("Latin-1 reaches the shell as UTF-8")
-            << bytes("javac Caf\xe9.java") << QByteArrayList{"1 > javac Caf\xc3\xa9.java"};
+        // The script holds the locale's bytes, as the file names on disk do.
+        QTest::newRow("bytes reach the shell unchanged")
+            << bytes("javac Caf\xe9.java\r\njavac \xd0\x9f\xd1\x80.java")
+            << QByteArrayList{"1 > javac Caf\xe9.java", "2 > javac \xd0\x9f\xd1\x80.java"};
         QTest::newRow("NUL line refused, the next runs")
             << bytes("touch a\0b\r\n@pwd") << QByteArrayList{"1 refused", "2 @ pwd"};
         QTest::newRow("NUL anywhere refuses the whole line")
             << bytes("\0\r\n@echo OFF\0\r\nls\r\n\t\0\r\nls \0\r\n")
             << QByteArrayList{"1 refused", "2 refused", "3 > ls", "4 refused", "5 refused"};
         QTest::newRow("launch script")
-            << runner::launchScriptBytes("javac Hello.java")
+            << runner::launchScriptBytes("javac Hello.java", CodePage::Utf8)
             << QByteArrayList{"2 @ clearscr", "3 @ javac Hello.java", "4 @ keypress"};
     }
 
@@ -80,19 +82,21 @@ private slots:
         QTest::addColumn<QByteArray>("script");
         QTest::addColumn<QByteArray>("title");
         QTest::newRow("launch script")
-            << QByteArray("temc.bat") << runner::launchScriptBytes("javac Hello.java")
+            << QByteArray("temc.bat")
+            << runner::launchScriptBytes("javac Hello.java", CodePage::Utf8)
             << QByteArray("temc.bat - javac Hello.java");
         QTest::newRow("empty command line")
-            << QByteArray("temc.bat") << runner::launchScriptBytes("") << QByteArray("temc.bat");
+            << QByteArray("temc.bat") << runner::launchScriptBytes("", CodePage::Utf8)
+            << QByteArray("temc.bat");
         QTest::newRow("several commands, a refused line")
             << QByteArray("t.bat") << bytes("echo a\r\nCLEARSCR\r\nls\0x\r\n@pwd")
             << QByteArray("t.bat - echo a & pwd");
         // An escape, BEL or C1 control would end the title's own sequence.
         QTest::newRow("controls blanked")
-            << QByteArray("t.bat") << bytes("a\x1b]2;x\x07\x7f\x9c\x85\xe9")
+            << QByteArray("t.bat") << bytes("a\x1b]2;x\x07\x7f\xc2\x9c\xc2\x85\xc3\xa9")
             << QByteArray("t.bat - a ]2;x    \xc3\xa9");
         QTest::newRow("cut between characters")
-            << QByteArray("tt.bat") << QByteArray(300, '\xe9')
+            << QByteArray("tt.bat") << QByteArray("\xc3\xa9").repeated(150)
             << "tt.bat - " + QByteArray("\xc3\xa9").repeated(95);
     }
 

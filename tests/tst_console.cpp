@@ -2,6 +2,8 @@
 // real terminal on a private X server.
 #include "platform/ProcessStarter.h"
 #include "runner/LaunchScript.h"
+#include "runner/RunCommands.h"
+#include "support/Editor.h"
 #include "support/TestFiles.h"
 
 #include <QDir>
@@ -57,9 +59,11 @@ bool writeHello(const QTemporaryDir& dir) {
                       "public class Hello { public static void main(String[] args) {\n"
                       "System.out.println(\"Hello from Tarnwick\"); } }\n") &&
            writeBytes(dir.filePath("temc.bat"),
-                      runner::launchScriptBytes(runner::compileCommandLine("Hello.java"))) &&
-           writeBytes(dir.filePath("temr.bat"),
-                      runner::launchScriptBytes(runner::executeCommandLine("Hello")));
+                      runner::launchScriptBytes(runner::compileCommandLine("Hello.java"),
+                                                CodePage::Utf8)) &&
+           writeBytes(
+               dir.filePath("temr.bat"),
+               runner::launchScriptBytes(runner::executeCommandLine("Hello"), CodePage::Utf8));
 }
 
 // Runs a script through the built script runner with its input at end of file.
@@ -68,6 +72,9 @@ QByteArray runScript(const QString& folder, const QString& script) {
     process.setWorkingDirectory(folder);
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert("PATH", helpers + ":" + environment.value("PATH"));
+    // javac and java read and write the locale's character set, as the
+    // editor does.
+    environment.insert("LC_ALL", "C.UTF-8");
     process.setProcessEnvironment(environment);
     process.setStandardInputFile(QProcess::nullDevice());
     process.setProcessChannelMode(QProcess::MergedChannels);
@@ -246,6 +253,42 @@ private slots:
         QCOMPARE(compiled, QByteArray("Press any key to continue . . . \n"));
         QCOMPARE(runScript(dir.path(), "temr.bat"),
                  QByteArray("Hello from Tarnwick\nPress any key to continue . . . \n"));
+    }
+
+    // Typed in a UTF-8 locale, saved under a Cyrillic name, compiled and run
+    // through the scripts by the real JDK: the bytes of the text and of the
+    // name reach javac and the shell unchanged.
+    void typedUtf8Compiles() {
+        if (jdkMissing())
+            QSKIP("javac is not on PATH");
+        QTemporaryDir dir;
+        const QString previous = QDir::currentPath();
+        QVERIFY(dir.isValid() && QDir::setCurrent(dir.path()));
+        const auto back = qScopeGuard([&previous] { QDir::setCurrent(previous); });
+        test::Editor e(CodePage::Utf8);
+        QVERIFY(e.showActive());
+        const QString line = QStringLiteral("public class \u041f\u0440\u0438\u0432\u0435\u0442 { "
+                                            "public static void main(String[] a) { "
+                                            "System.out.println(\"Gr\u00fc\u00dfe\"); } }");
+        for (const QChar c : line)
+            QTest::sendKeyEvent(QTest::Click, &e.text(), Qt::Key_unknown, QString(c),
+                                Qt::NoModifier);
+        const QString source = dir.filePath("\u041f\u0440\u0438\u0432\u0435\u0442.java");
+        e.platform.saveAnswers.push_back(test::FakePlatform::choose(source));
+        e.form.save();
+        QFile saved(source);
+        QVERIFY(saved.open(QIODevice::ReadOnly));
+        QCOMPARE(saved.readAll(), line.toUtf8());
+
+        runner::compile(e.state().fileTitle, e.platform);
+        runner::exec(e.state().fileTitle, e.platform);
+        QCOMPARE(e.platform.started, (QStringList{"temc.bat", "temr.bat"}));
+        const QByteArray compiled = runScript(dir.path(), "temc.bat");
+        QVERIFY2(QFile::exists(dir.filePath("\u041f\u0440\u0438\u0432\u0435\u0442.class")),
+                 compiled.constData());
+        QCOMPARE(runScript(dir.path(), "temr.bat"),
+                 QByteArray("Gr\xc3\xbc\xc3\x9f"
+                            "e\nPress any key to continue . . . \n"));
     }
 
     void realTerminal() {

@@ -40,15 +40,27 @@ private slots:
     }
 
     void roundTripKeepsEveryByte_data() {
+        QTest::addColumn<bool>("utf8"); // the code page: UTF-8 or single-byte
         QTest::addColumn<QByteArray>("content");
-        QTest::newRow("all 256 byte values, NUL first") << allByteValues() + allByteValues();
-        QTest::newRow("mixed line breaks") << QByteArray("a\r\nb\rc\nd\r\r\n\n\re\r");
-        QTest::newRow("empty file") << QByteArray();
+        for (const bool utf8 : {false, true}) {
+            const auto row = [utf8](const char* name, const QByteArray& content) {
+                QTest::addRow("%s, %s", utf8 ? "UTF-8" : "single-byte", name) << utf8 << content;
+            };
+            row("all 256 byte values, NUL first", allByteValues() + allByteValues());
+            row("mixed line breaks", "a\r\nb\rc\nd\r\r\n\n\re\r");
+            row("empty file", QByteArray());
+            // Cut, overlong, surrogate and out-of-range sequences beside valid ones.
+            row("invalid UTF-8", "\xc3(\xe2\x82\r\n\xf0\x9f\x98\xc0\xaf\xed\xa0\x80\xf4\x90\x80\x80"
+                                 "\xef\xbb\xbfGr\xc3\xbc\xc3\x9f\x65\xf0\x9f\x98\x80\xc3");
+        }
     }
     void roundTripKeepsEveryByte() {
+        QFETCH(bool, utf8);
         QFETCH(QByteArray, content);
-        Editor e;
-        const QString source = dir->filePath("Source.java");
+        Editor e(utf8 ? CodePage::Utf8 : CodePage::SingleByte);
+        QCOMPARE(e.text().SendScintilla(QsciScintillaBase::SCI_GETCODEPAGE),
+                 utf8 ? long(QsciScintillaBase::SC_CP_UTF8) : 0L);
+        const QString source = dir->filePath(QStringLiteral("Source.java"));
         QVERIFY(writeBytes(source, content));
         e.open(source);
         QCOMPARE(e.text().bytes(), content);
@@ -460,6 +472,49 @@ private slots:
         e.state().isSaved = true;
         QTest::keyClick(&e.text(), Qt::Key(key), Qt::KeyboardModifiers(modifiers));
         QCOMPARE(!e.state().isSaved, unsaved);
+    }
+
+    // Real keys around bytes that form no UTF-8 character: each moves,
+    // deletes and is typed next to as one character of its own, and every
+    // byte no key touched is saved as it was.
+    void editsAroundInvalidBytes_data() {
+        QTest::addColumn<bool>("utf8");
+        QTest::addColumn<QByteArray>("saved");
+        QTest::newRow("UTF-8") << true
+                               << QByteArray("a\xff\xc3\xbc"
+                                             "b\xe2\x82\xac"
+                                             "c\xf0\x9f\xce\xa9\n\xc3");
+        // The same keys: the euro sign is three characters, and Omega cannot
+        // be typed.
+        QTest::newRow("single-byte") << false
+                                     << QByteArray("a\xff\xfc"
+                                                   "b\xe2\x82\xac"
+                                                   "c\xf0\x9f\n\xc3");
+    }
+    void editsAroundInvalidBytes() {
+        QFETCH(bool, utf8);
+        QFETCH(QByteArray, saved);
+        Editor e(utf8 ? CodePage::Utf8 : CodePage::SingleByte);
+        const QString path = dir->filePath(QStringLiteral("Bytes.java"));
+        QVERIFY(writeBytes(path, "a\xff\xc3"
+                                 "b\xe2\x82\xac"
+                                 "c\xf0\x9f\x98\n\xc3"));
+        e.platform.openAnswers.push_back(FakePlatform::choose(path));
+        e.form.open();
+        QVERIFY(e.showActive());
+        const auto type = [&e](const QString& character) {
+            QTest::sendKeyEvent(QTest::Click, &e.text(), Qt::Key_unknown, character,
+                                Qt::NoModifier);
+        };
+        QTest::keyClick(&e.text(), Qt::Key_Right);
+        QTest::keyClick(&e.text(), Qt::Key_Right); // over the lone FF
+        type(QStringLiteral("\u00fc"));
+        QTest::keyClick(&e.text(), Qt::Key_Delete); // the C3 that starts nothing
+        QTest::keyClick(&e.text(), Qt::Key_End);    // past the cut four-byte sequence
+        QTest::keyClick(&e.text(), Qt::Key_Backspace);
+        type(QStringLiteral("\u03a9"));
+        e.form.saveim();
+        QCOMPARE(readBytes(path), saved);
     }
 
     void enterUsesTheFilesLineBreak_data() {

@@ -1,5 +1,6 @@
 // The desktop platform services: file access on the real file system and
 // message boxes as the user sees them.
+#include "platform/CodePage.h"
 #include "platform/FileAccess.h"
 #include "platform/QtPlatform.h"
 #include "support/TestFiles.h"
@@ -15,6 +16,7 @@
 #include <QtTest>
 
 #include <algorithm>
+#include <clocale>
 #include <csignal>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -26,6 +28,29 @@ class TestPlatform : public QObject {
     Q_OBJECT
 
 private slots:
+    // The code page follows the locale the program is started in: only a
+    // UTF-8 character set gives UTF-8.
+    void codePageFromLocale_data() {
+        QTest::addColumn<QByteArray>("locale"); // LC_ALL
+        QTest::addColumn<bool>("utf8");
+        QTest::newRow("C.UTF-8") << QByteArray("C.UTF-8") << true;
+        QTest::newRow("C.utf8 spelling") << QByteArray("C.utf8") << true;
+        QTest::newRow("POSIX") << QByteArray("POSIX") << false;
+    }
+    void codePageFromLocale() {
+        QFETCH(QByteArray, locale);
+        QFETCH(bool, utf8);
+        const QByteArray previous = qgetenv("LC_ALL");
+        qputenv("LC_ALL", locale);
+        const CodePage found = localeCodePage();
+        qputenv("LC_ALL", previous);
+        std::setlocale(LC_ALL, "");
+        QCOMPARE(found == CodePage::Utf8, utf8);
+        // The names nl_langinfo gives for single-byte character sets.
+        for (const char* codeset : {"ANSI_X3.4-1968", "ISO-8859-1", "ISO-8859-15", "KOI8-R", ""})
+            QCOMPARE(codePageForCodeset(codeset), CodePage::SingleByte);
+    }
+
     // The reasons the editor shows when a file is not there to work on.
     // (Touch, delete and length of real files run in every run-command test.)
     void absentFilesAndFolders() {
@@ -131,7 +156,7 @@ private slots:
         QFETCH(QString, press);
         QFETCH(int, answer);
         QFETCH(QString, buttons);
-        QtPlatform platform;
+        QtPlatform platform(CodePage::Utf8);
         QStringList shown; // title, buttons and icon, then each label's text and format
         // The box is modal: inspect and answer it from inside its own loop.
         QTimer::singleShot(0, [&] {
@@ -161,7 +186,7 @@ private slots:
     // A pasted command longer than a line edit's default limit comes back
     // whole; Cancel gives the empty string.
     void inputBoxKeepsLongAnswers() {
-        QtPlatform platform;
+        QtPlatform platform(CodePage::Utf8);
         const QString pasted(40000, QLatin1Char('x'));
         for (const bool accept : {true, false}) {
             QTimer::singleShot(0, [&] {

@@ -92,7 +92,7 @@ private slots:
             return "The file name cannot be used in a command line\r" + name +
                    "\rOnly letters, digits, spaces and . _ - + @ , = are allowed";
         };
-        QStringList names{"a;rm -rf ~.java", "$(curl x|sh).java", "\u03a9.java", "a\u20acb.java"};
+        QStringList names{"a;rm -rf ~.java", "$(curl x|sh).java", "a\u20acb.java", "a\u00a0b.java"};
         for (const char c : QByteArray(";$`\"'|&<>\\\t\n*?()[]{}~#!%^:/"))
             names.append(QStringLiteral("a%1b.java").arg(QLatin1Char(c)));
         for (const QString& name : names)
@@ -134,6 +134,64 @@ private slots:
                  message.isEmpty() ? QList<PlatformCall>() : QList<PlatformCall>{told});
         QCOMPARE(e.platform.started, started.isEmpty() ? QStringList() : QStringList{started});
         QCOMPARE(filesIn("."), QStringList{name});
+        QCOMPARE(readBytes(name), left);
+    }
+
+    // Scripts hold the locale's bytes: a file name or an answer reaches the
+    // shell as it is on disk, and only what the code page cannot hold is
+    // refused, before a byte of the script is written.
+    void codePages_data() {
+        QTest::addColumn<bool>("utf8");
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QString>("input"); // the file title, or the Command Line answer
+        QTest::addColumn<QByteArray>("left");
+        QTest::addColumn<QString>("message");
+        const QString cyrillic = "\u041f\u0440\u0438\u0432\u0435\u0442";
+        const QByteArray cyrillicBytes = "\xd0\x9f\xd1\x80\xd0\xb8\xd0\xb2\xd0\xb5\xd1\x82";
+        const QString outside = "The command line cannot be run\rIt holds \"\u041f\" (U+041F), a "
+                                "character outside the code page";
+        QTest::newRow("UTF-8 compile, Cyrillic name")
+            << true << "compile" << cyrillic + ".java" << script("javac " + cyrillicBytes + ".java")
+            << QString();
+        QTest::newRow("UTF-8 exec, letters beyond the first plane, combining mark")
+            << true << "exec"
+            << "\U0001D400e\u0301X.java"
+            << script("java \xf0\x9d\x90\x80"
+                      "e\xcc\x81X")
+            << QString();
+        QTest::newRow("UTF-8 answer, any character")
+            << true << "comlne"
+            << "echo " + cyrillic + " \u20ac \U0001F600 * ?"
+            << script("echo " + cyrillicBytes + " \xe2\x82\xac \xf0\x9f\x98\x80 * ?") << QString();
+        QTest::newRow("UTF-8 answer, lone surrogate")
+            << true << "comlne" << QString("echo ") + QChar(0xd83d) << QByteArray()
+            << "The command line cannot be run\rIt holds \"\ufffd\" (U+D83D), a character "
+               "outside the code page";
+        QTest::newRow("UTF-8 answer, too long in bytes")
+            << true << "comlne" << QString(65536, QChar(0x41f)) << QByteArray()
+            << "The command line cannot be run\rIt takes 131072 bytes; at most 131071 can be run";
+        QTest::newRow("single-byte compile, Cyrillic name")
+            << false << "compile" << cyrillic + ".java" << QByteArray("old") << outside;
+        QTest::newRow("single-byte answer, Cyrillic")
+            << false << "comlne"
+            << "rm -f " + cyrillic + ".txt" << QByteArray() << outside;
+    }
+    void codePages() {
+        QFETCH(bool, utf8);
+        QFETCH(QString, command);
+        QFETCH(QString, input);
+        QFETCH(QByteArray, left);
+        QFETCH(QString, message);
+        const QString name = command == "exec" ? "temr.bat" : "temc.bat";
+        QVERIFY(writeBytes(name, "old"));
+        Editor e(utf8 ? CodePage::Utf8 : CodePage::SingleByte);
+        e.state().fileTitle = input;
+        e.platform.inputAnswers.push_back(input);
+        e.form.action(command)->trigger();
+        const QList<PlatformCall> shown{{"messageBox", message, failureTitle[command], 64}};
+        QCOMPARE(e.platform.callsOf("messageBox"),
+                 message.isEmpty() ? QList<PlatformCall>() : shown);
+        QCOMPARE(e.platform.started, message.isEmpty() ? QStringList{name} : QStringList());
         QCOMPARE(readBytes(name), left);
     }
 

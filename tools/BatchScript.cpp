@@ -4,23 +4,6 @@ namespace tarnwick::batch {
 
 namespace {
 
-// The editor writes one byte per character in Latin-1, while file names on
-// disk and the shell speak UTF-8: "Caf\xe9.java" must reach javac as the
-// name that the editor's file dialog showed.
-std::string latin1ToUtf8(std::string_view line) {
-    std::string out;
-    out.reserve(line.size());
-    for (const unsigned char c : line) {
-        if (c < 0x80) {
-            out += char(c);
-        } else {
-            out += char(0xc0 | (c >> 6));
-            out += char(0x80 | (c & 0x3f));
-        }
-    }
-    return out;
-}
-
 std::string_view trimmed(std::string_view text) {
     const auto first = text.find_first_not_of(" \t");
     if (first == std::string_view::npos)
@@ -70,7 +53,7 @@ std::vector<Step> parseScript(std::string_view bytes) {
             echo = word == "echo on";
             continue;
         }
-        steps.push_back({lineNumber, latin1ToUtf8(command), echo && !hidden, false});
+        steps.push_back({lineNumber, std::string(command), echo && !hidden, false});
     }
     return steps;
 }

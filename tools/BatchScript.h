@@ -11,7 +11,7 @@ namespace tarnwick::batch {
 // One line that leads to an action: a command to run, or a refusal.
 struct Step {
     int lineNumber = 0;   // counted from 1
-    std::string command;  // for /bin/sh -c, in UTF-8; empty when refused
+    std::string command;  // for /bin/sh -c, the script's own bytes; empty when refused
     bool echoed = false;  // shown as "folder>command" before it runs
     bool refused = false; // the line holds a NUL byte and runs nothing
 

@@ -40,6 +40,7 @@ void Form1::configureText1() {
     client_->installEventFilter(this);
     text1_ = new Text1(client_);
     text1_->setObjectName(QStringLiteral("Text1"));
+    text1_->setCodePage(platform_.codePage());
     text1_->setGeometry(rectFromTwips(0, 0, 8055, 5295));
     setFocusProxy(text1_);
     text1_->setFocus();

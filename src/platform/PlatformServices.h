@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/CodePage.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QtGlobal>
@@ -37,6 +39,10 @@ using ByteSink = std::function<bool(const char* data, qint64 length)>;
 class PlatformServices {
 public:
     virtual ~PlatformServices() = default;
+
+    // The locale's code page, in which the text is shown and typed and
+    // scripts are written.
+    virtual CodePage codePage() const = 0;
 
     // Modal. A CR in the text starts a new line on screen.
     virtual MsgAnswer messageBox(const QString& text, MsgStyle style, const QString& title) = 0;

@@ -9,9 +9,11 @@ namespace tarnwick {
 // system and a terminal window for every started process.
 class QtPlatform final : public PlatformServices {
 public:
-    explicit QtPlatform(QWidget* dialogParent = nullptr) : dialogParent_(dialogParent) {}
+    explicit QtPlatform(CodePage codePage, QWidget* dialogParent = nullptr)
+        : codePage_(codePage), dialogParent_(dialogParent) {}
     void setDialogParent(QWidget* parent) { dialogParent_ = parent; }
 
+    CodePage codePage() const override { return codePage_; }
     MsgAnswer messageBox(const QString& text, MsgStyle style, const QString& title) override;
     QString inputBox(const QString& prompt, const QString& title) override;
     std::optional<FileChoice> openFileDialog(const FileFilter& filter) override;
@@ -27,6 +29,7 @@ public:
     void closeWindow(QWidget* window) override;
 
 private:
+    CodePage codePage_;
     QWidget* dialogParent_;
     UserTime userTime_;
 };

@@ -5,34 +5,26 @@
 
 namespace tarnwick::runner {
 
-QByteArray launchScriptBytes(const QString& commandLine) {
-    const QString text =
-        QStringLiteral("@echo OFF\r\nclearscr\r\n") + commandLine + QStringLiteral("\r\nkeypress");
-    // One byte per character: commandLineProblem() has refused everything
-    // outside the code page, so toLatin1 has nothing to replace.
-    return text.toLatin1();
+QByteArray launchScriptBytes(const QString& commandLine, CodePage codePage) {
+    // commandLineProblem() has refused everything the code page cannot hold,
+    // so the encoding has nothing to replace.
+    return QByteArrayLiteral("@echo OFF\r\nclearscr\r\n") + encodeText(commandLine, codePage) +
+           QByteArrayLiteral("\r\nkeypress");
 }
 
-std::optional<QString> commandLineProblem(const QString& commandLine) {
+std::optional<QString> commandLineProblem(const QString& commandLine, CodePage codePage) {
     using namespace runnertexts;
-    for (qsizetype i = 0; i < commandLine.size(); ++i) {
-        const QChar c = commandLine.at(i);
+    for (const QChar c : commandLine) {
         if (c == QLatin1Char('\r') || c == QLatin1Char('\n'))
             return lineBreakInCommandText();
         if (c.isNull())
             return nulInCommandText();
-        if (c.unicode() > 0xff) {
-            // A character beyond the first plane comes as two UTF-16 units;
-            // name it whole.
-            const char32_t code = c.isHighSurrogate() && i + 1 < commandLine.size() &&
-                                          commandLine.at(i + 1).isLowSurrogate()
-                                      ? QChar::surrogateToUcs4(c, commandLine.at(i + 1))
-                                      : c.unicode();
-            return outsideCodePageText(code);
-        }
     }
-    if (commandLine.size() > longestCommandLine)
-        return tooLongCommandText(commandLine.size(), longestCommandLine);
+    if (const std::optional<char32_t> outside = firstUnencodable(commandLine, codePage))
+        return outsideCodePageText(*outside);
+    const qsizetype bytes = encodeText(commandLine, codePage).size();
+    if (bytes > longestCommandLine)
+        return tooLongCommandText(bytes, longestCommandLine, codePage == CodePage::Utf8);
     return std::nullopt;
 }
 
@@ -53,11 +45,13 @@ std::optional<QString> classNameFor(const QString& fileTitle) {
 
 bool isSafeInCommandLine(const QString& fileTitle) {
     static const QString allowedMarks = QStringLiteral(" ._-+@,=");
-    for (const QChar c : fileTitle) {
-        if (c.unicode() > 0xff)
-            return false;
-        // Within Latin-1 the only decimal digits are 0-9.
-        if (c.isLetter() || c.isDigit() || allowedMarks.contains(c))
+    // Whole characters, so that letters beyond the first plane count as
+    // letters; a lone surrogate becomes U+FFFD, which is none.
+    for (const char32_t c : fileTitle.toUcs4()) {
+        // No shell gives letters, combining marks or decimal digits of any
+        // script a meaning.
+        if (QChar::isLetter(c) || QChar::isMark(c) || QChar::isDigit(c) ||
+            (c < 0x80 && allowedMarks.contains(QChar(c))))
             continue;
         return false;
     }

@@ -45,7 +45,7 @@ bool start(PlatformServices& platform, const QString& commandLine, const QString
 // The second half: the four lines into the empty script, then start it.
 bool finishScript(PlatformServices& platform, const QString& fileName, const QString& commandLine,
                   const QString& title) {
-    const QByteArray bytes = launchScriptBytes(commandLine);
+    const QByteArray bytes = launchScriptBytes(commandLine, platform.codePage());
     QString error;
     if (!platform.writeFile(fileName, bytes.constData(), bytes.size(), &error)) {
         tell(platform, cantWriteText(fileName, error), title);
@@ -91,6 +91,13 @@ bool usableTitle(const QString& fileTitle, PlatformServices& platform, const QSt
 
 bool writeLaunchScript(PlatformServices& platform, const QString& fileName,
                        const QString& commandLine, const QString& failureTitle) {
+    // A file name that the code page cannot hold (a Cyrillic name in a
+    // single-byte locale) never reaches the script as "?".
+    if (const std::optional<QString> problem =
+            commandLineProblem(commandLine, platform.codePage())) {
+        tell(platform, *problem, failureTitle);
+        return false;
+    }
     return prepareScript(platform, fileName, failureTitle) &&
            finishScript(platform, fileName, commandLine, failureTitle);
 }
@@ -118,7 +125,7 @@ void comlne(PlatformServices& platform) {
     const QString answer = platform.inputBox(commandLinePrompt, commandLineTitle);
     // Refused before a byte is written: the empty script of the first half
     // stays, and nothing starts.
-    if (const std::optional<QString> problem = commandLineProblem(answer)) {
+    if (const std::optional<QString> problem = commandLineProblem(answer, platform.codePage())) {
         tell(platform, *problem, cantRunTitle);
         return;
     }

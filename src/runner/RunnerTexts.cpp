@@ -48,8 +48,11 @@ QString cannotRun(const QString& reason) {
 
 QString outsideCodePageText(char32_t character) {
     const QString code = QString::number(uint(character), 16).toUpper().rightJustified(4, u'0');
+    // Half a surrogate pair cannot be shown on its own.
+    const QString shown = QChar::isSurrogate(character) ? QString(QChar::ReplacementCharacter)
+                                                        : QString::fromUcs4(&character, 1);
     return cannotRun(QStringLiteral("It holds \"%1\" (U+%2), a character outside the code page")
-                         .arg(QString::fromUcs4(&character, 1), code));
+                         .arg(shown, code));
 }
 
 QString lineBreakInCommandText() {
@@ -60,9 +63,10 @@ QString nulInCommandText() {
     return cannotRun(QStringLiteral("It holds a NUL character, which would cut it short"));
 }
 
-QString tooLongCommandText(qsizetype length, qsizetype longest) {
-    return cannotRun(
-        QStringLiteral("It has %1 characters; at most %2 can be run").arg(length).arg(longest));
+QString tooLongCommandText(qsizetype length, qsizetype longest, bool inBytes) {
+    const QString text = inBytes ? QStringLiteral("It takes %1 bytes; at most %2 can be run")
+                                 : QStringLiteral("It has %1 characters; at most %2 can be run");
+    return cannotRun(text.arg(length).arg(longest));
 }
 
 } // namespace tarnwick::runnertexts

@@ -42,6 +42,7 @@ QString optionNameText(const QString& fileTitle);
 QString outsideCodePageText(char32_t character);
 QString lineBreakInCommandText();
 QString nulInCommandText();
-QString tooLongCommandText(qsizetype length, qsizetype longest);
+// In UTF-8 a character may take several bytes, and the limit counts bytes.
+QString tooLongCommandText(qsizetype length, qsizetype longest, bool inBytes);
 
 } // namespace tarnwick::runnertexts

@@ -34,11 +34,9 @@ int pressCharCode(const QKeyEvent& event) {
     default:
         break;
     }
-    const QString text = event.text();
-    if (text.size() != 1)
-        return 0;
-    const char16_t c = text.at(0).unicode();
-    return c <= 0xff ? int(c) : 0;
+    // Whole characters: one beyond the first plane comes as two UTF-16 units.
+    const QList<uint> characters = event.text().toUcs4();
+    return characters.size() == 1 ? int(characters.first()) : 0;
 }
 
 int physicalKey(const QKeyEvent& event) {

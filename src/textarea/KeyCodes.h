@@ -12,8 +12,8 @@ inline constexpr int keyCodeEnter = 13;
 // keypad Enter 13, letters and digits their upper-case character code, every
 // other key a distinct code of its own.
 int releaseKeyCode(const QKeyEvent& event);
-// The code of the character a key press types: Tab 9, Enter 13, a Latin-1
-// character its own code, 0 when the key types nothing.
+// The code of the character a key press types: Tab 9, Enter 13, any other
+// character its Unicode code point, 0 when the key types nothing.
 int pressCharCode(const QKeyEvent& event);
 // Names the physical key, so that a press and its release match even when a
 // modifier changed in between: the keyboard's scan code where the platform

@@ -2,6 +2,7 @@
 
 #include "platform/FontMapping.h"
 #include "textarea/KeyCodes.h"
+#include "textarea/Text1Accessible.h"
 
 #include <Qsci/qscicommand.h>
 #include <Qsci/qscicommandset.h>
@@ -14,12 +15,24 @@
 namespace tarnwick {
 
 Text1::Text1(QWidget* parent) : QsciScintilla(parent) {
+    installText1Accessible();
     configure();
     connect(this, &QsciScintillaBase::SCN_MODIFIED, this, &Text1::onModified);
+    QAccessible::installActivationObserver(this);
+}
+
+Text1::~Text1() {
+    QAccessible::removeActivationObserver(this);
+}
+
+void Text1::setCodePage(CodePage codePage) {
+    codePage_ = codePage;
+    applyCodePage();
+    if (readerListens())
+        ensureCharacterIndex();
 }
 
 void Text1::configure() {
-    setUtf8(false);
     setLexer(nullptr);
     for (int margin = 0; margin < 5; ++margin)
         setMarginWidth(margin, 0);
@@ -44,13 +57,18 @@ void Text1::configure() {
     applyAppearance();
 }
 
+void Text1::applyCodePage() {
+    // Setting the code page makes Scintilla rebuild its per-line data, even
+    // when nothing changes: set it only when it differs.
+    const long wanted = codePage_ == CodePage::Utf8 ? SC_CP_UTF8 : 0;
+    if (SendScintilla(SCI_GETCODEPAGE) != wanted)
+        SendScintilla(SCI_SETCODEPAGE, wanted);
+}
+
 void Text1::applyDocumentSettings(int eolMode) {
     // Code page, tabs and line-break mode belong to Scintilla's document, so
     // they are set again for every document swapped in.
-    // Setting the code page makes Scintilla rebuild its per-line data, even
-    // when nothing changes: set it only when it differs.
-    if (SendScintilla(SCI_GETCODEPAGE) != 0)
-        SendScintilla(SCI_SETCODEPAGE, 0);
+    applyCodePage();
     SendScintilla(SCI_SETUSETABS, 1);
     SendScintilla(SCI_SETEOLMODE, eolMode);
 }
@@ -77,6 +95,7 @@ long Text1::anchorPosition() const {
 
 void Text1::setSelectionRange(long anchor, long caret) {
     SendScintilla(SCI_SETSEL, (unsigned long)(anchor), caret);
+    tellReader();
 }
 
 void Text1::clearUndoHistory() {
@@ -123,6 +142,7 @@ bool Text1::replaceSelectedBytes(const QByteArray& bytes) {
     // delete text that is really there.
     if (!inserted)
         SendScintilla(SCI_EMPTYUNDOBUFFER);
+    tellReader();
     return inserted;
 }
 
@@ -130,11 +150,13 @@ void Text1::appendBytes(const QByteArray& bytes) {
     SendScintilla(SCI_BEGINUNDOACTION);
     SendScintilla(SCI_APPENDTEXT, bytes.size(), bytes.constData());
     SendScintilla(SCI_ENDUNDOACTION);
+    tellReader();
 }
 
 void Text1::clearDocument() {
     // A fresh document rather than deleting the text: deleting would copy
     // the old text into the undo history only to throw it away.
+    noteReplacementForReader();
     replaceDocument(0);
     finishNewDocument(SC_EOL_LF);
 }
@@ -144,6 +166,7 @@ DocumentLoad Text1::beginLoad(qint64 expectedSize) {
     SendScintilla(SCI_ADDREFDOCUMENT, 0, previous);
     DocumentLoad load(*this, ScintillaDocument(*this, previous),
                       {anchorPosition(), caretPosition(), SendScintilla(SCI_GETFIRSTVISIBLELINE)});
+    noteReplacementForReader();
     loading_ = true;
     SendScintilla(SCI_SETMODEVENTMASK, changeNoticeMask());
     // Scintilla grows its buffer (and copies the whole text) as soon as an
@@ -179,6 +202,8 @@ void Text1::restoreDocument(ScintillaDocument previous,
     SendScintilla(SCI_SETSTATUS, SC_STATUS_OK);
     loading_ = false;
     SendScintilla(SCI_SETMODEVENTMASK, changeNoticeMask());
+    // Nothing changed for a reader.
+    replacedForReader_.reset();
 }
 
 void Text1::replaceDocument(qint64 reserve) {
@@ -206,6 +231,9 @@ void Text1::finishNewDocument(int eolMode) {
         fillStrikeout(0, byteLength());
     // Replacing the text is a change like any other.
     emit aboutToChange();
+    if (readerListens())
+        ensureCharacterIndex();
+    tellReader();
 }
 
 void Text1::setReservedShortcuts(const QList<QKeySequence>& keys) {
@@ -234,7 +262,17 @@ bool Text1::event(QEvent* e) {
             return true;
         }
     }
-    return QsciScintilla::event(e);
+    const bool handled = QsciScintilla::event(e);
+    // Keys, input methods and shortcuts edit the text from here.
+    tellReader();
+    return handled;
+}
+
+bool Text1::viewportEvent(QEvent* e) {
+    const bool handled = QsciScintilla::viewportEvent(e);
+    // Clicks, drops and the context menu edit the text from here.
+    tellReader();
+    return handled;
 }
 
 void Text1::keyPressEvent(QKeyEvent* e) {
@@ -252,6 +290,25 @@ void Text1::keyPressEvent(QKeyEvent* e) {
         // must not land in the text either. AltGr is not Alt here, so the
         // characters it types on other layouts still go in.
         e->ignore();
+        return;
+    }
+    if (e->key() == Qt::Key_Delete && e->modifiers() == Qt::NoModifier && !isReadOnly() &&
+        codePage_ == CodePage::Utf8 && anchorPosition() == caretPosition()) {
+        // Scintilla's own Delete takes a lead byte's whole sequence length
+        // even when the bytes after it form no character with it ("\xc3b"
+        // would lose the "b"); delete exactly the character the caret moves
+        // over.
+        const long caret = caretPosition();
+        const long after = SendScintilla(SCI_POSITIONAFTER, caret);
+        if (after > caret)
+            SendScintilla(SCI_DELETERANGE, caret, after - caret);
+        e->accept();
+        return;
+    }
+    // The component would type a character that the code page cannot hold
+    // as "?", a different character from the one on the key.
+    if (!e->text().isEmpty() && firstUnencodable(e->text(), codePage_)) {
+        e->accept();
         return;
     }
     QsciScintilla::keyPressEvent(e);
@@ -291,8 +348,11 @@ void Text1::onModified(int position, int modificationType, const char*, int leng
     // typed and programmed changes alike.
     if (loading_)
         return;
-    if (modificationType & (SC_MOD_BEFOREINSERT | SC_MOD_BEFOREDELETE))
+    if (modificationType & (SC_MOD_BEFOREINSERT | SC_MOD_BEFOREDELETE)) {
         emit aboutToChange();
+        if (readerListens())
+            noteChangeForReader(modificationType, position, length);
+    }
     // Text typed while strikeout is on is struck out too.
     if (appearance_.strikeout && (modificationType & SC_MOD_INSERTTEXT))
         fillStrikeout(position, length);

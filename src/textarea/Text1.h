@@ -1,10 +1,12 @@
 #pragma once
 
+#include "platform/CodePage.h"
 #include "textarea/DocumentLoad.h"
 #include "textarea/TypedKeys.h"
 
 #include <Qsci/qsciscintilla.h>
 
+#include <QAccessible>
 #include <QKeySequence>
 #include <QList>
 #include <QRgb>
@@ -14,16 +16,23 @@
 
 namespace tarnwick {
 
-// The main window's text area: Scintilla in 8-bit mode, so every byte value
-// and every kind of line break survives a load and a save. Everything the
-// rest of the program does with the text goes through the byte, caret and
-// selection calls below; the component's QString calls, which stop at a NUL
-// byte and convert characters, are out of reach.
-class Text1 : public QsciScintilla {
+// The main window's text area. Scintilla keeps the document as bytes and
+// only shows them in the code page (UTF-8 or single-byte), so every byte
+// value, invalid UTF-8 and every kind of line break survive a load and a
+// save. Everything the rest of the program does with the text goes through
+// the byte, caret and selection calls below; the component's QString calls,
+// which stop at a NUL byte and convert characters, are out of reach.
+class Text1 : public QsciScintilla, private QAccessible::ActivationObserver {
     Q_OBJECT
 
 public:
     explicit Text1(QWidget* parent = nullptr);
+    ~Text1() override;
+
+    // The code page of the document shown and of every later one. Typed and
+    // pasted characters go in as its bytes.
+    void setCodePage(CodePage codePage);
+    CodePage codePage() const { return codePage_; }
 
     // The largest document edited correctly: QScintilla hands positions and
     // lengths to its own code and to ours as int, so past this size an edit
@@ -60,6 +69,16 @@ public:
     void restoreDocument(ScintillaDocument previous, const DocumentLoad::ViewPosition& position);
     void clearDocument();
 
+    // For screen readers (Text1Accessibility.cpp). Offsets count UTF-16
+    // units, as Qt does, and are found without scanning the document: a byte
+    // is a character in the single-byte code page, and in UTF-8 Scintilla's
+    // line character index, kept only while a reader listens, gives the
+    // offset of each line's start.
+    int offsetAt(long position) const;
+    long positionAt(int offset) const;
+    int characterCount() const;
+    QString readableText(long from, long to) const;
+
     // Keys the menu bar owns: the text area neither claims nor binds them.
     void setReservedShortcuts(const QList<QKeySequence>& keys);
 
@@ -93,6 +112,7 @@ signals:
 
 protected:
     bool event(QEvent* e) override;
+    bool viewportEvent(QEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
     void keyReleaseEvent(QKeyEvent* e) override;
     void mousePressEvent(QMouseEvent* e) override;
@@ -113,10 +133,26 @@ private:
 
     static constexpr int strikeIndicator = 8;
     // Change notices that carry the inserted or deleted text make QScintilla
-    // count characters from the start of the document for each edit. The
-    // "before" notices cost nothing and are enough to know that the text
-    // changes; the full insert notice is wanted only while strikeout is on.
+    // count characters from the start of the document for each edit, and
+    // raise its own accessibility events with those counts. The "before"
+    // notices cost nothing and are enough to know that the text changes and
+    // what a screen reader must be told; the full insert notice is wanted
+    // only while strikeout is on.
     static constexpr int changeNotices = SC_MOD_BEFOREINSERT | SC_MOD_BEFOREDELETE;
+
+    // An edit as a screen reader is told of it once it is done.
+    struct ReaderChange {
+        bool inserted = false;
+        int offset = 0;
+        QString text;
+    };
+    // The notice before an insertion carries no text: the bytes are read
+    // once they are in, at the next notice or when the reader is told.
+    struct PendingInsert {
+        long position = 0;
+        long length = 0;
+        int offset = 0;
+    };
 
     struct Appearance {
         QString family;
@@ -130,19 +166,36 @@ private:
     };
 
     void configure();
+    void applyCodePage();
     void applyDocumentSettings(int eolMode);
     void applyAppearance();
     void fillStrikeout(qint64 position, qint64 length);
-    void onModified(int position, int modificationType, const char* text, int length, int, int, int,
-                    int, int, int);
+    void onModified(int position, int modificationType, const char*, int length, int, int, int, int,
+                    int, int);
     void replaceDocument(qint64 reserve);
     void finishNewDocument(int eolMode);
     int changeNoticeMask() const;
+
+    // Text1Accessibility.cpp
+    static bool readerListens() { return QAccessible::isActive(); }
+    void accessibilityActiveChanged(bool active) override;
+    void ensureCharacterIndex() const;
+    void noteChangeForReader(int modificationType, long position, long length);
+    void takePendingInsert();
+    void noteReplacementForReader();
+    void tellReader();
 
     Appearance appearance_;
     QList<QKeySequence> reserved_;
     bool loading_ = false;
     TypedKeys typedKeys_;
+    CodePage codePage_ = CodePage::SingleByte;
+    QList<ReaderChange> readerChanges_;
+    std::optional<PendingInsert> pendingInsert_;
+    // The whole text before a New or Open, while a reader listens.
+    std::optional<QString> replacedForReader_;
+    int readerCaret_ = -1;
+    int readerAnchor_ = -1;
 };
 
 } // namespace tarnwick

@@ -75,7 +75,7 @@ QString buildDir() {
     return qEnvironmentVariable("TARNWICK_BUILD_DIR");
 }
 
-Desktop::Desktop(WindowManager wm) {
+Desktop::Desktop(WindowManager wm, const QString& locale) : locale_(locale) {
     xvfb_ = startInOwnGroup(QStringLiteral("Xvfb"),
                             {QStringLiteral("-displayfd"), QStringLiteral("1"),
                              QStringLiteral("-screen"), QStringLiteral("0"),
@@ -146,6 +146,7 @@ QProcess* Desktop::startInOwnGroup(const QString& program, const QStringList& ar
     auto process = std::make_unique<QProcess>();
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    env.insert(QStringLiteral("LC_ALL"), locale_);
     if (!display_.isEmpty())
         env.insert(QStringLiteral("DISPLAY"), display_);
     env.insert(extra);

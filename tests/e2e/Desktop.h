@@ -22,7 +22,10 @@ class Desktop {
 public:
     enum class WindowManager { Openbox, None };
 
-    explicit Desktop(WindowManager wm = WindowManager::Openbox);
+    // Every process on the display runs in the given locale (LC_ALL), the
+    // editor included: it decides the editor's code page.
+    explicit Desktop(WindowManager wm = WindowManager::Openbox,
+                     const QString& locale = QStringLiteral("C.UTF-8"));
     ~Desktop();
     Desktop(const Desktop&) = delete;
     Desktop& operator=(const Desktop&) = delete;
@@ -79,6 +82,7 @@ private:
                               const QString& folder = {}, const QProcessEnvironment& extra = {});
     void killClients();
 
+    QString locale_;
     QTemporaryDir frameBuffer_;
     QString display_;
     QString startError_;

@@ -30,8 +30,9 @@ struct Session {
 
     // Empty on success, else what went wrong.
     QString start(Desktop::WindowManager wm = Desktop::WindowManager::Openbox,
-                  const QProcessEnvironment& editorEnvironment = {}) {
-        desktop = std::make_unique<Desktop>(wm);
+                  const QProcessEnvironment& editorEnvironment = {},
+                  const QString& locale = QStringLiteral("C.UTF-8")) {
+        desktop = std::make_unique<Desktop>(wm, locale);
         if (!desktop->startError().isEmpty())
             return desktop->startError();
         if (!desktop->startEditor(dir.path(), editorEnvironment))

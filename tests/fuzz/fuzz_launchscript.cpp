@@ -26,32 +26,39 @@ bool switchesEcho(std::string_view command) {
     return word == "echo off" || word == "echo on";
 }
 
-} // namespace
-
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+// One input in one code page: the script holds the line's bytes in that code
+// page, and the runner runs exactly those bytes, never re-encoded.
+void check(const QString& line, tarnwick::CodePage codePage) {
     using tarnwick::batch::Step;
-    // Bytes as Latin-1 characters: every one fits the scripts' code page.
-    // Keeping other characters out is the Command Line's check, not the writer's.
-    const std::string_view input(reinterpret_cast<const char*>(data), size);
-    if (input.empty() || input.find_first_of(std::string_view("\r\n\0", 3)) != input.npos)
-        return 0;
-    const QByteArray script = tarnwick::runner::launchScriptBytes(
-        QString::fromLatin1(input.data(), qsizetype(input.size())));
-    if (std::size_t(script.size()) != 31 + size)
+    if (tarnwick::runner::commandLineProblem(line, codePage))
+        return; // refused before a script is written
+    const QByteArray bytes = tarnwick::encodeText(line, codePage);
+    const QByteArray script = tarnwick::runner::launchScriptBytes(line, codePage);
+    if (script.size() != 31 + bytes.size())
         std::abort();
 
+    const std::string_view input(bytes.constData(), std::size_t(bytes.size()));
     // An "@" in front hides the line, as in any script.
-    const std::string_view command = trimmed(input.front() == '@' ? input.substr(1) : input);
+    const std::string_view command =
+        trimmed(!input.empty() && input.front() == '@' ? input.substr(1) : input);
     std::vector<Step> expected{{2, "clearscr", false, false}};
     if (!command.empty()) {
         if (switchesEcho(command))
-            return 0; // keypress would be echoed after "echo on": a script's own rule
-        const QByteArray utf8 =
-            QString::fromLatin1(command.data(), qsizetype(command.size())).toUtf8();
-        expected.push_back({3, utf8.toStdString(), false, false});
+            return; // keypress would be echoed after "echo on": a script's own rule
+        expected.push_back({3, std::string(command), false, false});
     }
     expected.push_back({4, "keypress", false, false});
     if (tarnwick::batch::parseScript({script.constData(), std::size_t(script.size())}) != expected)
         std::abort();
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const char* text = reinterpret_cast<const char*>(data);
+    // Every byte is a character of the single-byte code page; in UTF-8 the
+    // same bytes, read as UTF-8, give any character at all.
+    check(QString::fromLatin1(text, qsizetype(size)), tarnwick::CodePage::SingleByte);
+    check(QString::fromUtf8(text, qsizetype(size)), tarnwick::CodePage::Utf8);
     return 0;
 }

@@ -12,6 +12,8 @@ namespace tarnwick::test {
 
 // A main window on the test double, as the tests of every subsystem use it.
 struct Editor {
+    explicit Editor(CodePage codePage = CodePage::SingleByte) : platform(codePage) {}
+
     FakePlatform platform;
     FontSettings fonts;
     Form1 form{platform, fonts};

@@ -27,6 +27,9 @@ struct PlatformCall {
 // with failures injectable per call.
 class FakePlatform final : public PlatformServices {
 public:
+    // The single-byte code page unless a test asks for UTF-8.
+    explicit FakePlatform(CodePage codePage = CodePage::SingleByte) : codePage_(codePage) {}
+
     // Scripts, consumed front to back. An unscripted dialog is answered as
     // a cancellation.
     std::deque<MsgAnswer> messageAnswers;
@@ -52,6 +55,7 @@ public:
         started.clear();
     }
 
+    CodePage codePage() const override { return codePage_; }
     MsgAnswer messageBox(const QString& text, MsgStyle style, const QString& title) override;
     QString inputBox(const QString& prompt, const QString& title) override;
     std::optional<FileChoice> openFileDialog(const FileFilter& filter) override;
@@ -69,6 +73,8 @@ public:
 private:
     // Records the call; true when it is to fail, with the reason in `error`.
     bool failing(const QString& service, const QString& text, QString* error);
+
+    CodePage codePage_;
 };
 
 } // namespace tarnwick::test
