@@ -51,8 +51,11 @@ bool altTypesNothing(const QKeyEvent& event) {
     if (!(event.modifiers() & Qt::AltModifier))
         return false;
     // Alt with an arrow, Home or Backspace keeps the component's meaning.
+    // Menu letters are ASCII; a character beyond it that arrives with Alt
+    // held comes from a layout's own level switch (xdotool's scratch
+    // keycodes do it too) and is typed.
     const QString text = event.text();
-    return !text.isEmpty() && text.at(0).isPrint();
+    return !text.isEmpty() && text.at(0).isPrint() && text.at(0).unicode() < 0x80;
 }
 
 } // namespace tarnwick

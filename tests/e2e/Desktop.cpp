@@ -1,11 +1,14 @@
 #include "e2e/Desktop.h"
 
+#include "e2e/KeyboardMap.h"
+
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QRegularExpression>
 #include <QThread>
+
 #include <QtEndian>
 
 #include <csignal>
@@ -210,6 +213,17 @@ void Desktop::keys(const QStringList& names) const {
 }
 
 void Desktop::type(const QString& text) const {
+    // xdotool types a character that the keyboard map lacks through a keycode
+    // it maps to that character for a moment; the client reloads the map
+    // later and may find it changed back, losing the character. So every
+    // such character gets a spare keycode of its own first, for good.
+    QString missing;
+    for (const QChar c : text) {
+        if (c.unicode() >= 0x80 && !c.isSurrogate() && !mapped_.contains(c) && !missing.contains(c))
+            missing += c;
+    }
+    if (!missing.isEmpty() && mapCharacters(display_, missing, mapped_))
+        QThread::msleep(300); // the clients' turn to read the new map
     xdotool({QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("20"), text});
 }
 

@@ -4,6 +4,7 @@
 #include <QList>
 #include <QProcess>
 #include <QRect>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -90,6 +91,7 @@ private:
     QProcess* xvfb_ = nullptr;
     QProcess* editor_ = nullptr;
     QList<QProcess*> load_;
+    mutable QSet<QChar> mapped_;
 };
 
 // The editor's build tree (TARNWICK_BUILD_DIR, set by CTest).
