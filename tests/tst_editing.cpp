@@ -102,6 +102,8 @@ void TestEditing::run(const QStringList& script) {
             QKeyEvent release(QEvent::KeyRelease, Qt::Key_Return, Qt::NoModifier,
                               QStringLiteral("\r"));
             QApplication::sendEvent(text_, &release);
+        } else if (step == QLatin1String("keypad-enter")) {
+            QTest::keyClick(text_, Qt::Key_Enter, Qt::KeypadModifier);
         } else if (step == QLatin1String("click")) {
             QTest::mouseClick(text_->viewport(), Qt::LeftButton, {}, QPoint(5, 5));
         } else if (step == QLatin1String("select-all")) {
@@ -130,6 +132,8 @@ void TestEditing::indentation_data() {
         << Typing{{"a\t\tb\r"}, "a\t\tb\n\t\t", 7, 2, enter, "a\t\tb\n"};
     QTest::newRow("enter in the middle breaks at the caret, Tab goes to the very end")
         << Typing{{"\txy", "left", "\r"}, "\tx\ny\t", 5, 1, enter};
+    QTest::newRow("keypad Enter is Enter")
+        << Typing{{"\ta", "keypad-enter"}, "\ta\n\t", 4, 1, enter};
     QTest::newRow("held enter: several breaks, one set of Tabs")
         << Typing{{"\ta", "hold-enter"}, "\ta\n\n\n\t", 6, 1, enter};
     QTest::newRow("an enter released without its press here counts not")
