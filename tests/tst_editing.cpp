@@ -61,6 +61,8 @@ private slots:
     void indentation();
     void editCommands_data();
     void editCommands();
+    void desktopPasteInASingleByteCodePage_data();
+    void desktopPasteInASingleByteCodePage();
     void pasteThatDoesNotFitChangesNothing_data();
     void pasteThatDoesNotFitChangesNothing();
 
@@ -215,6 +217,26 @@ void TestEditing::editCommands() {
     QCOMPARE(form_->state().indentLevel, 0);
     QTest::keyClick(text_, Qt::Key_Z, Qt::ControlModifier); // one undo step
     QCOMPARE(text_->bytes(), QByteArray("hello world"));
+}
+
+// Ctrl+V from the desktop's clipboard in a single-byte locale: a text the code
+// page holds goes in as its bytes; one it does not is not pasted, rather than
+// pasted with "?" in place of some characters.
+void TestEditing::desktopPasteInASingleByteCodePage_data() {
+    QTest::addColumn<QString>("clipboard");
+    QTest::addColumn<QByteArray>("text");
+    QTest::newRow("Latin-1") << "caf\u00e9" << QByteArray("x caf\xe9");
+    QTest::newRow("Cyrillic: nothing") << "\u041f\u0440\u0438" << QByteArray("x ");
+}
+
+void TestEditing::desktopPasteInASingleByteCodePage() {
+    QFETCH(QString, clipboard);
+    QFETCH(QByteArray, text);
+    QGuiApplication::clipboard()->setText(clipboard);
+    text_->appendBytes("x ");
+    text_->setSelectionRange(2, 2);
+    QTest::keyClick(text_, Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(text_->bytes(), text);
 }
 
 void TestEditing::pasteThatDoesNotFitChangesNothing_data() {

@@ -7,6 +7,9 @@
 #include <Qsci/qscicommand.h>
 #include <Qsci/qscicommandset.h>
 
+#include <QApplication>
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
 
@@ -308,6 +311,15 @@ void Text1::keyPressEvent(QKeyEvent* e) {
     // The component would type a character that the code page cannot hold
     // as "?", a different character from the one on the key.
     if (!e->text().isEmpty() && firstUnencodable(e->text(), codePage_)) {
+        e->accept();
+        return;
+    }
+    // The same for the component's own paste from the desktop's clipboard:
+    // a text it could only paste with "?" in place of some characters is not
+    // pasted at all.
+    if (e->matches(QKeySequence::Paste) &&
+        firstUnencodable(QGuiApplication::clipboard()->text(), codePage_)) {
+        QApplication::beep();
         e->accept();
         return;
     }
