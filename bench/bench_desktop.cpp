@@ -31,6 +31,7 @@
 #include <cstdio>
 #include <ctime>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -243,6 +244,22 @@ Row catFloor(const QString& path, int runs) {
     return row;
 }
 
+// The file read into a fresh buffer of its size: what any editor must do
+// at least, page faults of the new memory included.
+Row readFloor(const QString& path, int runs) {
+    Row row;
+    for (int i = 0; i < runs; ++i) {
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly))
+            return row;
+        const qint64 start = nowNs();
+        const std::unique_ptr<char[]> buffer(new char[size_t(file.size())]);
+        if (file.read(buffer.get(), file.size()) == file.size())
+            row.add((nowNs() - start) / 1e6);
+    }
+    return row;
+}
+
 struct OpenRows {
     Row toTitle, toIdle, peakMb, enter, xdotoolAlone;
 };
@@ -373,9 +390,11 @@ int main(int argc, char* argv[]) {
     openRuns({{}, QStringLiteral("^Untitled - Tarnwick$"), name, QStringLiteral("^Open$")}, path,
              runs, 9, ours);
     const Row floor = catFloor(path, runs);
+    const Row readIn = readFloor(path, runs);
     print("open: Enter in dialog to title", ours.toTitle, "ms");
     print("open: Enter in dialog to CPU idle", ours.toIdle, "ms");
     print("open: floor, cat from page cache", floor, "ms");
+    print("open: floor, read into a fresh buffer", readIn, "ms");
     print("open: peak memory above idle", ours.peakMb, "MiB");
     print("Enter at end of file to CPU idle", ours.enter, "ms");
     print("  (an xdotool that sends nothing)", ours.xdotoolAlone, "ms");
