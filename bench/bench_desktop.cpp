@@ -13,6 +13,7 @@
 // Every row prints median, min and max of the runs. A peer editor can be
 // measured on the same open road with --peer featherpad.
 // Run by hand: build/bench/bench_desktop [--runs N] [--mb M] [--peer P]
+// [--file F] (F instead of the generated file, e.g. one with a long line).
 #include "e2e/Desktop.h"
 
 #include <QCoreApplication>
@@ -351,6 +352,7 @@ int main(int argc, char* argv[]) {
     qint64 mb = 50;
     QString peer;
     QString dir;
+    QString given;
     const QStringList args = app.arguments();
     for (int i = 1; i + 1 < args.size(); ++i) {
         if (args[i] == QLatin1String("--runs"))
@@ -361,6 +363,8 @@ int main(int argc, char* argv[]) {
             peer = args[++i];
         else if (args[i] == QLatin1String("--dir"))
             dir = args[++i];
+        else if (args[i] == QLatin1String("--file"))
+            given = QFileInfo(args[++i]).absoluteFilePath();
     }
     const QString benchDir = QCoreApplication::applicationDirPath();
     if (qEnvironmentVariableIsEmpty("TARNWICK_BUILD_DIR"))
@@ -369,8 +373,8 @@ int main(int argc, char* argv[]) {
 
     QTemporaryDir scratch;
     const QString folder = dir.isEmpty() ? scratch.path() : dir;
-    const QString path = folder + QStringLiteral("/Big%1.java").arg(mb);
-    if (QFileInfo(path).size() != mb * 1024 * 1024) {
+    const QString path = given.isEmpty() ? folder + QStringLiteral("/Big%1.java").arg(mb) : given;
+    if (given.isEmpty() && QFileInfo(path).size() != mb * 1024 * 1024) {
         QFile out(path);
         if (!out.open(QIODevice::WriteOnly) || out.write(javaLikeBytes(mb * 1024 * 1024)) < 0) {
             std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
@@ -378,7 +382,7 @@ int main(int argc, char* argv[]) {
         }
     }
 
-    std::printf("%d runs, %lld MB Java-like file\n", runs, mb);
+    std::printf("%d runs, %s, %lld bytes\n", runs, qPrintable(path), QFileInfo(path).size());
     const Row editorStart = startUp(e2e::buildDir() + QStringLiteral("/bin/tarnwick"), runs);
     const Row emptyStart = startUp(benchDir + QStringLiteral("/bench_emptywindow"), runs);
     print("start-up to first window: tarnwick", editorStart, "ms");
