@@ -1,0 +1,417 @@
+// Times the editor the way a user meets it: the real program on a private X
+// display with a window manager (Xvfb + openbox), driven by real X events
+// (xdotool). Each figure is measured from outside the editor process:
+//   start-up    process start to its first window mapped, beside an empty Qt
+//               window (bench_emptywindow) measured the same way;
+//   open        Enter in the real Open dialog to the window title naming the
+//               file, and to CPU idle of the editor (its CPU time, summed
+//               over its threads, stops growing for 200 ms), beside `cat` of
+//               the file from the page cache;
+//   peak        the editor's VmHWM during the open above its idle VmRSS;
+//   Enter       Enter at the end of the file through X to CPU idle (50 ms
+//               quiet), beside an xdotool that sends nothing.
+// Every row prints median, min and max of the runs. A peer editor can be
+// measured on the same open road with --peer featherpad.
+// Run by hand: build/bench/bench_desktop [--runs N] [--mb M] [--peer P]
+// [--file F] (F instead of the generated file, e.g. one with a long line).
+#include "e2e/Desktop.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <ctime>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <vector>
+
+using namespace tarnwick;
+using e2e::Desktop;
+
+namespace {
+
+qint64 nowNs() {
+    timespec ts{};
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+    return qint64(ts.tv_sec) * 1000000000LL + ts.tv_nsec;
+}
+
+// CPU time of every thread of the process so far, in nanoseconds (the first
+// field of schedstat is exact, unlike the clock ticks of stat).
+qint64 processCpuNs(qint64 pid) {
+    qint64 sum = 0;
+    const QDir tasks(QStringLiteral("/proc/%1/task").arg(pid));
+    for (const QString& task : tasks.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        QFile stat(tasks.filePath(task) + QStringLiteral("/schedstat"));
+        if (stat.open(QIODevice::ReadOnly))
+            sum += stat.readAll().split(' ').value(0).toLongLong();
+    }
+    return sum;
+}
+
+qint64 statusKb(qint64 pid, const char* field) {
+    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    const QByteArray key = QByteArray(field) + ':';
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith(key))
+            return line.mid(key.size()).trimmed().split(' ').first().toLongLong();
+    return -1;
+}
+
+void resetPeak(qint64 pid) {
+    QFile refs(QStringLiteral("/proc/%1/clear_refs").arg(pid));
+    if (refs.open(QIODevice::WriteOnly))
+        refs.write("5");
+}
+
+// Polls the process until its CPU time has not grown for quietMs; returns
+// when it last grew, relative to startNs. The CPU time it started from is
+// read before the key goes out, since xdotool returns only once the editor
+// may well have done its work. `each` runs at every poll.
+double msToIdle(qint64 pid, qint64 startNs, qint64 startCpu, int quietMs, int timeoutMs,
+                const std::function<void()>& each = {}) {
+    qint64 last = startCpu;
+    qint64 changedNs = startNs;
+    const qint64 quietNs = qint64(quietMs) * 1000000;
+    const qint64 endNs = startNs + qint64(timeoutMs) * 1000000;
+    for (;;) {
+        QThread::usleep(500);
+        const qint64 now = nowNs();
+        const qint64 cpu = processCpuNs(pid);
+        if (cpu != last) {
+            last = cpu;
+            changedNs = now;
+        }
+        if (each)
+            each();
+        if (now - changedNs >= quietNs || now > endNs)
+            return (changedNs - startNs) / 1e6;
+    }
+}
+
+// The title a window shows, read straight from the X server.
+QString windowTitle(Display* x, unsigned long window) {
+    const Atom name = XInternAtom(x, "_NET_WM_NAME", False);
+    const Atom utf8 = XInternAtom(x, "UTF8_STRING", False);
+    Atom type = 0;
+    int format = 0;
+    unsigned long items = 0;
+    unsigned long after = 0;
+    unsigned char* data = nullptr;
+    QString title;
+    if (XGetWindowProperty(x, window, name, 0, 1024, False, utf8, &type, &format, &items, &after,
+                           &data) == Success &&
+        data) {
+        title = QString::fromUtf8(reinterpret_cast<const char*>(data), qsizetype(items));
+        XFree(data);
+    }
+    return title;
+}
+
+// Waits for a new top-level window to be mapped on the display; ns, or 0.
+qint64 waitForMap(Display* x, int timeoutMs) {
+    const QDeadlineTimer deadline(timeoutMs);
+    while (!deadline.hasExpired()) {
+        while (XPending(x) > 0) {
+            XEvent event;
+            XNextEvent(x, &event);
+            if (event.type == MapNotify)
+                return nowNs();
+        }
+        QThread::usleep(200);
+    }
+    return 0;
+}
+
+// Enter pressed and released at once: Desktop::keys waits 40 ms between
+// the two, and the editor's work on the release would count as the key's.
+void pressReturn(const Desktop& desktop) {
+    desktop.xdotool({QStringLiteral("key"), QStringLiteral("--delay"), QStringLiteral("0"),
+                     QStringLiteral("Return")});
+}
+
+// A shown window whose title matches; xdotool's plain search also finds
+// the hidden windows a toolkit keeps, which belong to no process.
+QString waitForShownWindow(const Desktop& desktop, const QString& pattern) {
+    const QDeadlineTimer deadline(15000);
+    while (!deadline.hasExpired()) {
+        const QString found =
+            desktop
+                .xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+                          QStringLiteral("--name"), pattern})
+                .section(QLatin1Char('\n'), 0, 0)
+                .trimmed();
+        if (!found.isEmpty())
+            return found;
+        QThread::msleep(50);
+    }
+    return {};
+}
+
+struct Row {
+    std::vector<double> values;
+    void add(double v) {
+        if (v >= 0)
+            values.push_back(v);
+    }
+};
+
+void print(const char* name, Row row, const char* unit) {
+    if (row.values.empty()) {
+        std::printf("%-44s (no run succeeded)\n", name);
+        return;
+    }
+    std::sort(row.values.begin(), row.values.end());
+    const size_t n = row.values.size();
+    const double median =
+        n % 2 ? row.values[n / 2] : (row.values[n / 2 - 1] + row.values[n / 2]) / 2;
+    std::printf("%-44s median %8.1f  min %8.1f  max %8.1f %s (n=%zu)\n", name, median,
+                row.values.front(), row.values.back(), unit, n);
+}
+
+QByteArray javaLikeBytes(qint64 size) {
+    static const QByteArray block = "public class Sample {\n"
+                                    "\tprivate final int[] values = new int[64];\n"
+                                    "\tpublic int sum(int limit) {\n"
+                                    "\t\tint total = 0; // \xc3\xa9l\xc3\xa8ve\n"
+                                    "\t\tfor (int i = 0; i < limit; i++) { total += values[i % "
+                                    "64]; }\n"
+                                    "\t\treturn total;\n"
+                                    "\t}\n"
+                                    "}\n";
+    QByteArray bytes;
+    bytes.reserve(size);
+    while (bytes.size() + block.size() <= size)
+        bytes.append(block);
+    bytes.append(QByteArray(size - bytes.size(), 'x'));
+    return bytes;
+}
+
+// Start-up of a program to its first mapped window, on a display of its own
+// per run so that nothing of the last run is left.
+Row startUp(const QString& program, int runs) {
+    Row row;
+    for (int i = 0; i < runs; ++i) {
+        Desktop desktop;
+        if (!desktop.startError().isEmpty())
+            continue;
+        Display* x = XOpenDisplay(desktop.display().toLocal8Bit().constData());
+        if (!x)
+            continue;
+        XSelectInput(x, DefaultRootWindow(x), SubstructureNotifyMask);
+        XSync(x, True); // drops what happened before
+        QThread::msleep(300);
+        while (XPending(x) > 0) {
+            XEvent event;
+            XNextEvent(x, &event);
+        }
+        const qint64 start = nowNs();
+        QProcess* process = desktop.startProgram(program, {});
+        const qint64 mapped = waitForMap(x, 15000);
+        if (mapped)
+            row.add((mapped - start) / 1e6);
+        XCloseDisplay(x);
+        process->kill();
+        process->waitForFinished(5000);
+    }
+    return row;
+}
+
+// A reader from the page cache: the floor of an open.
+Row catFloor(const QString& path, int runs) {
+    Row row;
+    for (int i = 0; i < runs + 1; ++i) {
+        QProcess cat;
+        cat.setStandardOutputFile(QProcess::nullDevice());
+        const qint64 start = nowNs();
+        cat.start(QStringLiteral("cat"), {path});
+        cat.waitForFinished(60000);
+        if (i > 0) // the first run fills the cache
+            row.add((nowNs() - start) / 1e6);
+    }
+    return row;
+}
+
+// The file read into a fresh buffer of its size: what any editor must do
+// at least, page faults of the new memory included.
+Row readFloor(const QString& path, int runs) {
+    Row row;
+    for (int i = 0; i < runs; ++i) {
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly))
+            return row;
+        const qint64 start = nowNs();
+        const std::unique_ptr<char[]> buffer(new char[size_t(file.size())]);
+        if (file.read(buffer.get(), file.size()) == file.size())
+            row.add((nowNs() - start) / 1e6);
+    }
+    return row;
+}
+
+struct OpenRows {
+    Row toTitle, toIdle, peakMb, enter, xdotoolAlone;
+};
+
+// How a run finds the editor's main window and its open dialog.
+struct Editor {
+    QString program;       // empty: the editor as built
+    QString idleTitle;     // pattern of the main window before the open
+    QString openedTitle;   // substring of the title once the file is open
+    QString dialogPattern; // pattern of the dialog's title
+};
+
+// Opens the file through the real dialog once per run, each run in a fresh
+// program; the first run also times Enter at the end of the file.
+void openRuns(const Editor& editor, const QString& path, int runs, int enters, OpenRows& rows) {
+    for (int i = 0; i < runs; ++i) {
+        QTemporaryDir folder;
+        Desktop desktop;
+        if (!desktop.startError().isEmpty()) {
+            std::fprintf(stderr, "desktop: %s\n", qPrintable(desktop.startError()));
+            return;
+        }
+        if (editor.program.isEmpty()) {
+            if (!desktop.startEditor(folder.path()))
+                continue;
+        } else {
+            desktop.startProgram(editor.program, {});
+        }
+        const QString window = waitForShownWindow(desktop, editor.idleTitle);
+        if (window.isEmpty()) {
+            std::fprintf(stderr, "no window \"%s\"\n", qPrintable(editor.idleTitle));
+            continue;
+        }
+        if (!editor.program.isEmpty())
+            desktop.click(desktop.geometry(window).center());
+        const qint64 pid = desktop.xdotool({QStringLiteral("getwindowpid"), window}).toLongLong();
+        Display* x = XOpenDisplay(desktop.display().toLocal8Bit().constData());
+        if (pid <= 0 || !x) {
+            std::fprintf(stderr, "no process for window %s\n", qPrintable(window));
+            continue;
+        }
+        msToIdle(pid, nowNs(), processCpuNs(pid), 500, 10000);
+        const qint64 idleKb = statusKb(pid, "VmRSS");
+        desktop.keys({QStringLiteral("ctrl+o")});
+        if (!desktop.waitForFocus(editor.dialogPattern)) {
+            std::fprintf(stderr, "no open dialog; focus on \"%s\"\n",
+                         qPrintable(desktop.focusedTitle()));
+            XCloseDisplay(x);
+            continue;
+        }
+        desktop.type(path);
+        msToIdle(pid, nowNs(), processCpuNs(pid), 300, 10000);
+        resetPeak(pid);
+        const qint64 startCpu = processCpuNs(pid);
+        const qint64 start = nowNs();
+        qint64 titled = 0;
+        pressReturn(desktop);
+        const double idle = msToIdle(pid, start, startCpu, 200, 300000, [&] {
+            if (!titled && windowTitle(x, window.toULong()).contains(editor.openedTitle))
+                titled = nowNs();
+        });
+        rows.toIdle.add(idle);
+        rows.toTitle.add(titled ? (titled - start) / 1e6 : -1);
+        rows.peakMb.add((statusKb(pid, "VmHWM") - idleKb) / 1024.0);
+        if (i == 0) {
+            desktop.keys({QStringLiteral("ctrl+End")});
+            msToIdle(pid, nowNs(), processCpuNs(pid), 300, 60000);
+            for (int k = 0; k < enters; ++k) {
+                const qint64 before = nowNs();
+                desktop.xdotool({QStringLiteral("getmouselocation")});
+                rows.xdotoolAlone.add((nowNs() - before) / 1e6);
+                msToIdle(pid, nowNs(), processCpuNs(pid), 300, 60000);
+                const qint64 cpu = processCpuNs(pid);
+                const qint64 pressed = nowNs();
+                pressReturn(desktop);
+                rows.enter.add(msToIdle(pid, pressed, cpu, 50, 60000));
+            }
+        }
+        XCloseDisplay(x);
+        desktop.stop();
+    }
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    QCoreApplication app(argc, argv);
+    int runs = 5;
+    qint64 mb = 50;
+    QString peer;
+    QString dir;
+    QString given;
+    const QStringList args = app.arguments();
+    for (int i = 1; i + 1 < args.size(); ++i) {
+        if (args[i] == QLatin1String("--runs"))
+            runs = args[++i].toInt();
+        else if (args[i] == QLatin1String("--mb"))
+            mb = args[++i].toLongLong();
+        else if (args[i] == QLatin1String("--peer"))
+            peer = args[++i];
+        else if (args[i] == QLatin1String("--dir"))
+            dir = args[++i];
+        else if (args[i] == QLatin1String("--file"))
+            given = QFileInfo(args[++i]).absoluteFilePath();
+    }
+    const QString benchDir = QCoreApplication::applicationDirPath();
+    if (qEnvironmentVariableIsEmpty("TARNWICK_BUILD_DIR"))
+        qputenv("TARNWICK_BUILD_DIR",
+                QFileInfo(benchDir + QStringLiteral("/..")).canonicalFilePath().toLocal8Bit());
+
+    QTemporaryDir scratch;
+    const QString folder = dir.isEmpty() ? scratch.path() : dir;
+    const QString path = given.isEmpty() ? folder + QStringLiteral("/Big%1.java").arg(mb) : given;
+    if (given.isEmpty() && QFileInfo(path).size() != mb * 1024 * 1024) {
+        QFile out(path);
+        if (!out.open(QIODevice::WriteOnly) || out.write(javaLikeBytes(mb * 1024 * 1024)) < 0) {
+            std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+            return 1;
+        }
+    }
+
+    std::printf("%d runs, %s, %lld bytes\n", runs, qPrintable(path), QFileInfo(path).size());
+    const Row editorStart = startUp(e2e::buildDir() + QStringLiteral("/bin/tarnwick"), runs);
+    const Row emptyStart = startUp(benchDir + QStringLiteral("/bench_emptywindow"), runs);
+    print("start-up to first window: tarnwick", editorStart, "ms");
+    print("start-up to first window: empty Qt window", emptyStart, "ms");
+    std::fflush(stdout);
+
+    OpenRows ours;
+    const QString name = QFileInfo(path).fileName();
+    openRuns({{}, QStringLiteral("^Untitled - Tarnwick$"), name, QStringLiteral("^Open$")}, path,
+             runs, 9, ours);
+    const Row floor = catFloor(path, runs);
+    const Row readIn = readFloor(path, runs);
+    print("open: Enter in dialog to title", ours.toTitle, "ms");
+    print("open: Enter in dialog to CPU idle", ours.toIdle, "ms");
+    print("open: floor, cat from page cache", floor, "ms");
+    print("open: floor, read into a fresh buffer", readIn, "ms");
+    print("open: peak memory above idle", ours.peakMb, "MiB");
+    print("Enter at end of file to CPU idle", ours.enter, "ms");
+    print("  (an xdotool that sends nothing)", ours.xdotoolAlone, "ms");
+    std::fflush(stdout);
+
+    if (peer == QLatin1String("featherpad")) {
+        OpenRows theirs;
+        openRuns({QStringLiteral("featherpad"), QStringLiteral("^Untitled$"), name,
+                  QStringLiteral("^Open")},
+                 path, runs, 0, theirs);
+        print("featherpad open: Enter in dialog to title", theirs.toTitle, "ms");
+        print("featherpad open: Enter in dialog to CPU idle", theirs.toIdle, "ms");
+        print("featherpad open: peak memory above idle", theirs.peakMb, "MiB");
+    }
+    return 0;
+}
