@@ -1,6 +1,7 @@
 // What a process start would run, the helper programs with the real JDK, and one
 // real terminal on a private X server.
 #include "platform/ProcessStarter.h"
+#include "platform/StartupNotification.h"
 #include "runner/LaunchScript.h"
 #include "runner/RunCommands.h"
 #include "support/Editor.h"
@@ -201,6 +202,31 @@ private slots:
         QCOMPARE(launch->environment.value("DESKTOP_STARTUP_ID"),
                  startupId.replace("@pid", QString::number(QCoreApplication::applicationPid())));
         QVERIFY(!launch->environment.contains("XDG_ACTIVATION_TOKEN"));
+    }
+
+    // The announcement the window manager reads: 20-byte pieces, the text
+    // ended by a NUL, quotes and backslashes in values escaped.
+    void startupAnnouncement_data() {
+        QTest::addColumn<QByteArray>("kind");
+        QTest::addColumn<QString>("id");
+        QTest::addColumn<QList<QByteArray>>("pieces");
+        QTest::newRow("padded") << QByteArray("remove") << "a"
+                                << QList<QByteArray>{
+                                       QByteArray("remove: ID=\"a\"\0\0\0\0\0\0", 20)};
+        QTest::newRow("NUL fills the piece")
+            << QByteArray("new") << "a\"b\\cde"
+            << QList<QByteArray>{QByteArray("new: ID=\"a\\\"b\\\\cde\"\0", 20)};
+        QTest::newRow("NUL alone in a piece")
+            << QByteArray("new") << "a\"b\\cdef"
+            << QList<QByteArray>{QByteArray("new: ID=\"a\\\"b\\\\cdef\"", 20),
+                                 QByteArray(20, '\0')};
+    }
+
+    void startupAnnouncement() {
+        QFETCH(QByteArray, kind);
+        QFETCH(QString, id);
+        QFETCH(QList<QByteArray>, pieces);
+        QCOMPARE(startupMessagePieces(startupMessage(kind, {{"ID", id}})), pieces);
     }
 
     // What the shell, like GLib's parser in the GTK terminals, makes of the
