@@ -111,9 +111,12 @@ private slots:
         // The script runner names the script's commands in the title itself.
         row("the desktop's own before the list", {"gnome-terminal", "konsole", "xterm"}, kde,
             "TEMC.BAT", {"@bin/konsole", "-e", "@helpers/tarnwick-batch", "TEMC.BAT"});
-        row("most specific desktop first", {"gnome-terminal", "xfce4-terminal", "kgx", "java"},
+        row("most specific desktop first", {"xfce4-terminal", "kgx", "java"},
             {"XDG_CURRENT_DESKTOP=ubuntu:gnome:XFCE"}, "java Hello",
             {"@bin/kgx", "-T", "java Hello", "--", "java", "Hello"});
+        row("GNOME Terminal before GNOME Console", {"kgx", "gnome-terminal", "java"},
+            {"XDG_CURRENT_DESKTOP=GNOME"}, "java Hello",
+            {"@bin/gnome-terminal", "-t", "java Hello", "--", "java", "Hello"});
         row("list order without a desktop", {"xterm", "mate-terminal", "gnome-terminal", "java"},
             {}, "java Hello", {"@bin/gnome-terminal", "-t", "java Hello", "--", "java", "Hello"});
         row("command.com", {"xterm"}, {}, "command.com",

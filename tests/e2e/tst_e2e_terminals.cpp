@@ -52,7 +52,12 @@ private:
     // the keyboard again.
     QString dismiss(const QString& step) const;
 
+    // Closes a console that stays open after its command, as its user must.
+    void closeKeptWindow() const;
+
     std::unique_ptr<Session> s_;
+    QString terminal_;
+    bool keepsWindow_ = false;
 };
 
 // Each terminal takes up to a minute; the suite runs the one the set-up
@@ -79,15 +84,26 @@ QString TestE2eTerminals::consoleFocus() const {
     const bool moved = QTest::qWaitFor(
         [&] {
             title = s_->desktop->focusedTitle();
-            return !title.isEmpty() && !QRegularExpression(editor).match(title).hasMatch() &&
+            if (title.isEmpty()) // GNOME Console has none until a program sets one
+                return s_->desktop->windowsOfClass(QLatin1Char('^') + terminal_ + QLatin1Char('$'))
+                    .contains(s_->desktop->xdotool({QStringLiteral("getwindowfocus")}));
+            return !QRegularExpression(editor).match(title).hasMatch() &&
                    title != QLatin1String("Enter here");
         },
         30000);
     return moved ? title : QString();
 }
 
+void TestE2eTerminals::closeKeptWindow() const {
+    if (!keepsWindow_)
+        return;
+    QTest::qWait(1000); // the command ends after its key
+    s_->desktop->keys({QStringLiteral("ctrl+shift+w")});
+}
+
 QString TestE2eTerminals::dismiss(const QString& step) const {
     s_->desktop->keys({QStringLiteral("space")});
+    closeKeptWindow();
     if (!s_->desktop->waitForFocus(Session::titleOf(QStringLiteral("Hello.java")), 30000))
         return step +
                QStringLiteral(": the focus stayed on \"%1\"").arg(s_->desktop->focusedTitle());
@@ -100,6 +116,9 @@ void TestE2eTerminals::runMenu() {
         QSKIP("not asked for (TARNWICK_E2E_TERMINALS)");
     if (QStandardPaths::findExecutable(terminal).isEmpty())
         QSKIP("not installed");
+    terminal_ = terminal;
+    for (const tarnwick::KnownTerminal& known : tarnwick::knownTerminals())
+        keepsWindow_ = keepsWindow_ || (known.name == terminal && known.keepsWindow);
     if (terminal == QLatin1String("foot"))
         QSKIP("foot opens windows only under a Wayland compositor");
     s_ = std::make_unique<Session>();
@@ -153,11 +172,14 @@ void TestE2eTerminals::runMenu() {
     step(
         QStringLiteral("F7"), [&] { return QFile::exists(s_->path(QStringLiteral("made by F7"))); },
         [&] { s_->desktop->type(QStringLiteral("touch 'made by F7'; exit\n")); });
+    closeKeptWindow();
     if (!s_->desktop->waitForFocus(Session::titleOf(QStringLiteral("Hello.java")), 30000))
         failures
             << QStringLiteral("F7: the focus stayed on \"%1\"").arg(s_->desktop->focusedTitle());
 
-    qInfo().noquote() << terminal + QStringLiteral(": ") + results.join(QStringLiteral("; "));
+    qInfo().noquote() << terminal +
+                             (keepsWindow_ ? QStringLiteral(" (closed by hand)") : QString()) +
+                             QStringLiteral(": ") + results.join(QStringLiteral("; "));
     QCOMPARE(failures, QStringList());
     if (terminal == QLatin1String("xterm")) // lets programs set its title, as most do
         QCOMPARE(results.mid(0, 3), QStringList({"F9 ran \"temc.bat - javac Hello.java\"",
