@@ -180,7 +180,7 @@ void TestE2eTerminals::runMenu() {
     qInfo().noquote() << terminal +
                              (keepsWindow_ ? QStringLiteral(" (closed by hand)") : QString()) +
                              QStringLiteral(": ") + results.join(QStringLiteral("; "));
-    QCOMPARE(failures, QStringList());
+    QVERIFY2(failures.isEmpty(), qPrintable(failures.join(QStringLiteral("; "))));
     if (terminal == QLatin1String("xterm")) // lets programs set its title, as most do
         QCOMPARE(results.mid(0, 3), QStringList({"F9 ran \"temc.bat - javac Hello.java\"",
                                                  "Ctrl+F9 ran \"temr.bat - java Hello\"",
