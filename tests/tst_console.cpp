@@ -1,6 +1,7 @@
 // What a process start would run, the helper programs with the real JDK, and one
 // real terminal on a private X server.
 #include "platform/ProcessStarter.h"
+#include "platform/StartupNotification.h"
 #include "runner/LaunchScript.h"
 #include "runner/RunCommands.h"
 #include "support/Editor.h"
@@ -110,9 +111,12 @@ private slots:
         // The script runner names the script's commands in the title itself.
         row("the desktop's own before the list", {"gnome-terminal", "konsole", "xterm"}, kde,
             "TEMC.BAT", {"@bin/konsole", "-e", "@helpers/tarnwick-batch", "TEMC.BAT"});
-        row("most specific desktop first", {"gnome-terminal", "xfce4-terminal", "kgx", "java"},
+        row("most specific desktop first", {"xfce4-terminal", "kgx", "java"},
             {"XDG_CURRENT_DESKTOP=ubuntu:gnome:XFCE"}, "java Hello",
             {"@bin/kgx", "-T", "java Hello", "--", "java", "Hello"});
+        row("GNOME Terminal before GNOME Console", {"kgx", "gnome-terminal", "java"},
+            {"XDG_CURRENT_DESKTOP=GNOME"}, "java Hello",
+            {"@bin/gnome-terminal", "-t", "java Hello", "--", "java", "Hello"});
         row("list order without a desktop", {"xterm", "mate-terminal", "gnome-terminal", "java"},
             {}, "java Hello", {"@bin/gnome-terminal", "-t", "java Hello", "--", "java", "Hello"});
         row("command.com", {"xterm"}, {}, "command.com",
@@ -201,6 +205,31 @@ private slots:
         QCOMPARE(launch->environment.value("DESKTOP_STARTUP_ID"),
                  startupId.replace("@pid", QString::number(QCoreApplication::applicationPid())));
         QVERIFY(!launch->environment.contains("XDG_ACTIVATION_TOKEN"));
+    }
+
+    // The announcement the window manager reads: 20-byte pieces, the text
+    // ended by a NUL, quotes and backslashes in values escaped.
+    void startupAnnouncement_data() {
+        QTest::addColumn<QByteArray>("kind");
+        QTest::addColumn<QString>("id");
+        QTest::addColumn<QList<QByteArray>>("pieces");
+        QTest::newRow("padded") << QByteArray("remove") << "a"
+                                << QList<QByteArray>{
+                                       QByteArray("remove: ID=\"a\"\0\0\0\0\0\0", 20)};
+        QTest::newRow("NUL fills the piece")
+            << QByteArray("new") << "a\"b\\cde"
+            << QList<QByteArray>{QByteArray("new: ID=\"a\\\"b\\\\cde\"\0", 20)};
+        QTest::newRow("NUL alone in a piece")
+            << QByteArray("new") << "a\"b\\cdef"
+            << QList<QByteArray>{QByteArray("new: ID=\"a\\\"b\\\\cdef\"", 20),
+                                 QByteArray(20, '\0')};
+    }
+
+    void startupAnnouncement() {
+        QFETCH(QByteArray, kind);
+        QFETCH(QString, id);
+        QFETCH(QList<QByteArray>, pieces);
+        QCOMPARE(startupMessagePieces(startupMessage(kind, {{"ID", id}})), pieces);
     }
 
     // What the shell, like GLib's parser in the GTK terminals, makes of the

@@ -2,6 +2,7 @@
 
 #include "platform/CommandLineSplit.h"
 #include "platform/HelperLocation.h"
+#include "platform/StartupNotification.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -155,6 +156,11 @@ bool startInTerminal(const QString& commandLine, const ConsoleSetup& setup, QStr
     process.setArguments(launch->arguments);
     process.setWorkingDirectory(launch->workingDirectory);
     process.setProcessEnvironment(launch->environment);
+    // The id in the environment alone is not enough for every window
+    // manager: openbox believes a launch time only from the announcement.
+    if (const QString id = launch->environment.value(QStringLiteral("DESKTOP_STARTUP_ID"));
+        !id.isEmpty())
+        announceStartup(id, QFileInfo(launch->program).fileName(), setup.userTime);
     // Detached: the editor never waits for a console, and a console outlives
     // the editor that started it.
     if (!process.startDetached(pid)) {

@@ -48,7 +48,16 @@ const QList<KnownTerminal>& knownTerminals() {
         // qterminal's -e takes the remaining words; it would split a lone
         // word with its own rules, which do not know the shell's quoting.
         arguments(QStringLiteral("qterminal"), {QStringLiteral("-e")}, {}),
-        arguments(QStringLiteral("kgx"), {QStringLiteral("--")}, QStringLiteral("-T")),
+        // GNOME Console runs on X11 too, but up to version 43 at least it
+        // shows "Command exited" and keeps the window when the command
+        // ends, and its -T shows no title before a program sets one.
+        {QStringLiteral("kgx"),
+         {QStringLiteral("--")},
+         CommandForm::Arguments,
+         QStringLiteral("-T"),
+         false,
+         false,
+         true},
         arguments(QStringLiteral("ptyxis"), {QStringLiteral("--new-window"), QStringLiteral("--")},
                   {}),
         oneString(QStringLiteral("tilix"), QStringLiteral("-e"), QStringLiteral("-t")),
@@ -67,10 +76,12 @@ const QList<KnownTerminal>& knownTerminals() {
 
 QStringList desktopTerminals(const QString& currentDesktop) {
     // The newest default first: a system that has GNOME's older terminal
-    // beside a newer one got the newer one with a later release.
+    // beside a newer one got the newer one with a later release. GNOME
+    // Console comes after GNOME Terminal all the same, as its consoles stay
+    // open after their command.
     static const QList<std::pair<QString, QStringList>> desktops{
         {QStringLiteral("GNOME"),
-         {QStringLiteral("ptyxis"), QStringLiteral("kgx"), QStringLiteral("gnome-terminal")}},
+         {QStringLiteral("ptyxis"), QStringLiteral("gnome-terminal"), QStringLiteral("kgx")}},
         {QStringLiteral("X-Cinnamon"), {QStringLiteral("gnome-terminal")}},
         {QStringLiteral("KDE"), {QStringLiteral("konsole")}},
         {QStringLiteral("XFCE"), {QStringLiteral("xfce4-terminal")}},

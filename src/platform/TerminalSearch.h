@@ -29,6 +29,9 @@ struct KnownTerminal {
     bool declaredChoice = false;
     // Opens no window without a Wayland compositor.
     bool waylandOnly = false;
+    // Leaves its window open, read-only, once the command has ended: the
+    // user closes every console by hand.
+    bool keepsWindow = false;
     bool operator==(const KnownTerminal&) const = default;
 };
 
