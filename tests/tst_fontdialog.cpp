@@ -228,6 +228,25 @@ private slots:
 
     // Esc closes the dialog from whichever control has the focus, through
     // its closing steps, as the close box does.
+    // The keyboard walks the colours in their own order, not their screen
+    // order, then the font list, the styles, the sizes and Fore/Back.
+    void keyboardOrder() {
+        FontEditor e;
+        e.openFont();
+        QStringList walked;
+        QWidget* at = e.colourButton(0);
+        do {
+            if (at->focusPolicy() & Qt::TabFocus) {
+                auto* button = qobject_cast<QAbstractButton*>(at);
+                walked << (button ? button->text() : at->objectName());
+            }
+            at = at->nextInFocusChain();
+        } while (at != e.colourButton(0) && walked.size() < 20);
+        QCOMPARE(walked, (QStringList{"Black", "Blue", "Green", "Cyan", "Magenta", "White", "Red",
+                                      "Yellow", "List1", "Bold", "Italic", "Strikeout", "Underline",
+                                      "List2", "Fore", "Back"}));
+    }
+
     void escapeClosesAndStores_data() {
         QTest::addColumn<QString>("focus");
         QTest::newRow("font list") << "List1";
