@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QFile>
 #include <QString>
 
@@ -8,6 +9,16 @@
 #include <sys/resource.h>
 
 namespace tarnwick::bench {
+
+// A file's content of exactly `size` bytes: `block` repeated, the rest 'x'.
+inline QByteArray repeatedTo(const QByteArray& block, qint64 size) {
+    QByteArray bytes;
+    bytes.reserve(size);
+    while (bytes.size() + block.size() <= size)
+        bytes.append(block);
+    bytes.append(QByteArray(size - bytes.size(), 'x'));
+    return bytes;
+}
 
 inline qint64 monotonicNs() {
     timespec ts{};

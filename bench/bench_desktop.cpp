@@ -14,6 +14,7 @@
 // measured on the same open road with --peer featherpad.
 // Run by hand: build/bench/bench_desktop [--runs N] [--mb M] [--peer P]
 // [--file F] (F instead of the generated file, e.g. one with a long line).
+#include "BenchUtil.h"
 #include "e2e/Desktop.h"
 
 #include <QCoreApplication>
@@ -192,12 +193,7 @@ QByteArray javaLikeBytes(qint64 size) {
                                     "\t\treturn total;\n"
                                     "\t}\n"
                                     "}\n";
-    QByteArray bytes;
-    bytes.reserve(size);
-    while (bytes.size() + block.size() <= size)
-        bytes.append(block);
-    bytes.append(QByteArray(size - bytes.size(), 'x'));
-    return bytes;
+    return tarnwick::bench::repeatedTo(block, size);
 }
 
 // Start-up of a program to its first mapped window, on a display of its own

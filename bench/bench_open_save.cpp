@@ -36,12 +36,7 @@ QByteArray javaLikeBytes(qint64 size) {
         "\t\treturn total;\r\n"
         "\t}\r\n"
         "}\r\n";
-    QByteArray bytes;
-    bytes.reserve(size);
-    while (bytes.size() + block.size() <= size)
-        bytes.append(block);
-    bytes.append(QByteArray(size - bytes.size(), 'x'));
-    return bytes;
+    return bench::repeatedTo(block, size);
 }
 
 } // namespace
