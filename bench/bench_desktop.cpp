@@ -13,7 +13,8 @@
 // Every row prints median, min and max of the runs. A peer editor can be
 // measured on the same open road with --peer featherpad.
 // Run by hand: build/bench/bench_desktop [--runs N] [--mb M] [--peer P]
-// [--file F] (F instead of the generated file, e.g. one with a long line).
+// [--file F] (F instead of the generated file, e.g. one with a long line;
+// then End and a typed character on its longest line are timed too).
 #include "BenchUtil.h"
 #include "e2e/Desktop.h"
 
@@ -137,11 +138,33 @@ qint64 waitForMap(Display* x, int timeoutMs) {
     return 0;
 }
 
-// Enter pressed and released at once: Desktop::keys waits 40 ms between
+// A key pressed and released at once: Desktop::keys waits 40 ms between
 // the two, and the editor's work on the release would count as the key's.
+void press(const Desktop& desktop, const QString& key) {
+    desktop.xdotool({QStringLiteral("key"), QStringLiteral("--delay"), QStringLiteral("0"), key});
+}
+
 void pressReturn(const Desktop& desktop) {
-    desktop.xdotool({QStringLiteral("key"), QStringLiteral("--delay"), QStringLiteral("0"),
-                     QStringLiteral("Return")});
+    press(desktop, QStringLiteral("Return"));
+}
+
+// The number (from 0) of the file's longest line.
+int longestLine(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return -1;
+    int line = 0;
+    int longest = 0;
+    qint64 longestLength = -1;
+    while (!file.atEnd()) {
+        const qint64 length = file.readLine().size();
+        if (length > longestLength) {
+            longestLength = length;
+            longest = line;
+        }
+        ++line;
+    }
+    return longest;
 }
 
 // A shown window whose title matches; xdotool's plain search also finds
@@ -258,8 +281,29 @@ Row readFloor(const QString& path, int runs) {
 }
 
 struct OpenRows {
-    Row toTitle, toIdle, peakMb, enter, xdotoolAlone;
+    Row toTitle, toIdle, peakMb, enter, xdotoolAlone, end, typed;
 };
+
+// End, then a typed character, on the given line, each from a key through
+// X to CPU idle (50 ms quiet); the caret goes back with Home in between.
+void longLineKeys(const Desktop& desktop, qint64 pid, int line, int times, OpenRows& rows) {
+    press(desktop, QStringLiteral("ctrl+Home"));
+    for (int k = 0; k < line; ++k)
+        press(desktop, QStringLiteral("Down"));
+    for (int k = 0; k < times; ++k) {
+        press(desktop, QStringLiteral("Home"));
+        msToIdle(pid, nowNs(), processCpuNs(pid), 300, 600000);
+        qint64 cpu = processCpuNs(pid);
+        qint64 pressed = nowNs();
+        press(desktop, QStringLiteral("End"));
+        rows.end.add(msToIdle(pid, pressed, cpu, 50, 600000));
+        msToIdle(pid, nowNs(), processCpuNs(pid), 300, 600000);
+        cpu = processCpuNs(pid);
+        pressed = nowNs();
+        press(desktop, QStringLiteral("x"));
+        rows.typed.add(msToIdle(pid, pressed, cpu, 50, 600000));
+    }
+}
 
 // How a run finds the editor's main window and its open dialog.
 struct Editor {
@@ -271,7 +315,8 @@ struct Editor {
 
 // Opens the file through the real dialog once per run, each run in a fresh
 // program; the first run also times Enter at the end of the file.
-void openRuns(const Editor& editor, const QString& path, int runs, int enters, OpenRows& rows) {
+void openRuns(const Editor& editor, const QString& path, int runs, int enters, int longLine,
+              OpenRows& rows) {
     for (int i = 0; i < runs; ++i) {
         QTemporaryDir folder;
         Desktop desktop;
@@ -334,6 +379,8 @@ void openRuns(const Editor& editor, const QString& path, int runs, int enters, O
                 pressReturn(desktop);
                 rows.enter.add(msToIdle(pid, pressed, cpu, 50, 60000));
             }
+            if (longLine >= 0)
+                longLineKeys(desktop, pid, longLine, enters / 3, rows);
         }
         XCloseDisplay(x);
         desktop.stop();
@@ -388,7 +435,7 @@ int main(int argc, char* argv[]) {
     OpenRows ours;
     const QString name = QFileInfo(path).fileName();
     openRuns({{}, QStringLiteral("^Untitled - Tarnwick$"), name, QStringLiteral("^Open$")}, path,
-             runs, 9, ours);
+             runs, 9, given.isEmpty() ? -1 : longestLine(path), ours);
     const Row floor = catFloor(path, runs);
     const Row readIn = readFloor(path, runs);
     print("open: Enter in dialog to title", ours.toTitle, "ms");
@@ -398,13 +445,17 @@ int main(int argc, char* argv[]) {
     print("open: peak memory above idle", ours.peakMb, "MiB");
     print("Enter at end of file to CPU idle", ours.enter, "ms");
     print("  (an xdotool that sends nothing)", ours.xdotoolAlone, "ms");
+    if (!given.isEmpty()) {
+        print("End on the longest line to CPU idle", ours.end, "ms");
+        print("a character typed there to CPU idle", ours.typed, "ms");
+    }
     std::fflush(stdout);
 
     if (peer == QLatin1String("featherpad")) {
         OpenRows theirs;
         openRuns({QStringLiteral("featherpad"), QStringLiteral("^Untitled$"), name,
                   QStringLiteral("^Open")},
-                 path, runs, 0, theirs);
+                 path, runs, 0, -1, theirs);
         print("featherpad open: Enter in dialog to title", theirs.toTitle, "ms");
         print("featherpad open: Enter in dialog to CPU idle", theirs.toIdle, "ms");
         print("featherpad open: peak memory above idle", theirs.peakMb, "MiB");

@@ -7,7 +7,9 @@ root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 
 packages=(
     cmake g++ make pkg-config
-    qt6-base-dev libgl-dev libqscintilla2-qt6-dev
+    qt6-base-dev libgl-dev
+    # the text component is built from Debian's source package
+    curl dpkg-dev ccache
     fonts-dejavu-core fonts-liberation
     xvfb xauth xterm desktop-file-utils libx11-dev
     # the install checks: AppStream's validator, the manual page's formatter
@@ -45,6 +47,8 @@ if ((${#missing[@]})); then
     "${sudo_cmd[@]}" apt-get update -qq
     DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi
+
+"$root/scripts/build-qscintilla.sh"
 
 if [ ! -f "$root/build/CMakeCache.txt" ]; then
     launcher=()

@@ -53,6 +53,9 @@ void Text1::configure() {
     SendScintilla(SCI_INDICSETSTYLE, strikeIndicator, INDIC_STRIKE);
     SendScintilla(SCI_INDICSETUNDER, strikeIndicator, 0L);
     SendScintilla(SCI_SETMODEVENTMASK, changeNotices);
+    // Keep the layout of every line on screen, not only the caret's: a long
+    // line above or below the caret was laid out again at every repaint.
+    SendScintilla(SCI_SETLAYOUTCACHE, SC_CACHE_PAGE);
     clearDocument();
 
     appearance_.family = installedFamilyFor(QStringLiteral("MS Sans Serif"));
