@@ -41,6 +41,9 @@ cd build
 compiler=()
 if command -v ccache >/dev/null 2>&1; then
     compiler=("QMAKE_CXX=ccache g++")
+    # Every build is in a new temporary folder: paths relative to it let
+    # the cache serve the next one.
+    export CCACHE_BASEDIR="$work" CCACHE_NOHASHDIR=1
 fi
 qmake6 ../source/src/qscintilla.pro CONFIG+=staticlib CONFIG+=release \
     CONFIG+=force_debug_info "${compiler[@]}" >/dev/null
