@@ -39,6 +39,8 @@ private slots:
     void caretEndsWhereTheTextIsDrawn();
     void longLineTypedAtEnd_data();
     void longLineTypedAtEnd();
+    void longLineEditsLaidOutAsNew_data();
+    void longLineEditsLaidOutAsNew();
 };
 
 void TestTextLayout::caretEndsWhereTheTextIsDrawn_data() {
@@ -118,6 +120,47 @@ void TestTextLayout::longLineTypedAtEnd() {
             QVERIFY2(qAbs(step - width) <= 1.5,
                      qPrintable(QStringLiteral("%1: %2").arg(at).arg(step)));
         }
+    }
+}
+
+void TestTextLayout::longLineEditsLaidOutAsNew_data() {
+    QTest::addColumn<long>("at");
+    QTest::addColumn<int>("key");
+    // A line of 40,000 bytes with tabs (whose width depends on where they
+    // fall) and two-byte characters; edits at its start, middle and end.
+    QTest::newRow("typed at the end") << 40000L << int(Qt::Key_X);
+    QTest::newRow("typed in the middle") << 20001L << int(Qt::Key_X);
+    QTest::newRow("tab typed near the start") << 5L << int(Qt::Key_Tab);
+    QTest::newRow("deleted in the middle") << 20001L << int(Qt::Key_Backspace);
+}
+
+// After an edit the line is laid out only from shortly before the change;
+// every character must be where a fresh layout of the same text puts it.
+void TestTextLayout::longLineEditsLaidOutAsNew() {
+    QFETCH(long, at);
+    QFETCH(int, key);
+    const QByteArray line =
+        QByteArray("int a;\tb = \"\xc3\xa9t\xc3\xa9\"; ").repeated(1600).left(40000);
+    Editor edited(CodePage::Utf8);
+    QVERIFY(edited.showActive());
+    edited.type(line + '\n');
+    edited.text().setSelectionRange(at, at);
+    QTest::qWait(20);
+    QTest::keyClick(&edited.text(), Qt::Key(key));
+    QTest::qWait(20);
+
+    Editor fresh(CodePage::Utf8);
+    QVERIFY(fresh.showActive());
+    fresh.type(edited.text().bytes());
+    fresh.text().setSelectionRange(edited.text().caretPosition(), edited.text().caretPosition());
+    QTest::qWait(20);
+    const QByteArray bytes = fresh.text().bytes();
+    QVERIFY(bytes != line + '\n');
+    for (long p = 0; p < bytes.size() - 1; p += 37) {
+        while (p > 0 && (uchar(bytes[qsizetype(p)]) & 0xc0) == 0x80)
+            ++p;
+        QCOMPARE(pointX(edited.text(), p) - pointX(edited.text(), 0),
+                 pointX(fresh.text(), p) - pointX(fresh.text(), 0));
     }
 }
 
