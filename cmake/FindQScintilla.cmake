@@ -35,4 +35,10 @@ if(QScintilla_FOUND AND NOT TARGET QScintilla::QScintilla)
         IMPORTED_LOCATION "${QScintilla_LIBRARY}"
         INTERFACE_INCLUDE_DIRECTORIES "${QScintilla_INCLUDE_DIR}"
         INTERFACE_LINK_LIBRARIES "${_qscintilla_links}")
+    if(TARNWICK_QSCINTILLA_PREFIX)
+        # Searched with -I, before Qt's -isystem folders: where the system's
+        # QScintilla is installed too, its headers sit among Qt's and would
+        # otherwise be the ones compiled against.
+        set_target_properties(QScintilla::QScintilla PROPERTIES IMPORTED_NO_SYSTEM TRUE)
+    endif()
 endif()

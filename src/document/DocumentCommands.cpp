@@ -6,6 +6,7 @@
 
 #include <QWidget>
 
+#include <algorithm>
 #include <optional>
 
 namespace tarnwick::document {
@@ -24,8 +25,20 @@ bool loadInto(Parts& p, std::optional<DocumentLoad>& load, const QString& path, 
     }
     // Memory runs out in the text component's own allocations; the document
     // on screen is still whole, so this is a message, not the end.
+    // The lines are counted first, so that the text component makes room
+    // for its line index once: grown line by line, the index was copied
+    // dozens of times and held twice at the peak (for Java source, about a
+    // sixth of the file more memory). A second pass over a file the system
+    // has just cached costs less than those copies.
+    qint64 lines = 1;
+    const auto count = [&lines](const char* data, qint64 size) {
+        lines += std::count(data, data + size, '\n');
+        return true;
+    };
+    if (!p.platform.readFile(path, count, error))
+        return false;
     try {
-        load.emplace(p.text.beginLoad(length));
+        load.emplace(p.text.beginLoad(length, lines));
         return p.platform.readFile(
             path, [&load](const char* data, qint64 size) { return load->add(data, size); }, error);
     } catch (const std::bad_alloc&) {

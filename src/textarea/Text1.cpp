@@ -167,7 +167,7 @@ void Text1::clearDocument() {
     finishNewDocument(SC_EOL_LF);
 }
 
-DocumentLoad Text1::beginLoad(qint64 expectedSize) {
+DocumentLoad Text1::beginLoad(qint64 expectedSize, qint64 expectedLines) {
     void* previous = SendScintillaPtrResult(SCI_GETDOCPOINTER);
     SendScintilla(SCI_ADDREFDOCUMENT, 0, previous);
     DocumentLoad load(*this, ScintillaDocument(*this, previous),
@@ -180,6 +180,9 @@ DocumentLoad Text1::beginLoad(qint64 expectedSize) {
     // than the file: the last piece then fits without that copy.
     constexpr qint64 slack = 64 * 1024;
     replaceDocument(expectedSize > 0 ? expectedSize + slack : 0);
+    // The line index has the same habit, hence a few lines more.
+    if (expectedLines > 1)
+        SendScintilla(SCI_ALLOCATELINES, static_cast<unsigned long>(expectedLines + 16));
     SendScintilla(SCI_SETUNDOCOLLECTION, 0);
     return load;
 }

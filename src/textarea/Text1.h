@@ -60,8 +60,8 @@ public:
     void clearUndoHistory();
 
     // Loading replaces the whole document, with an empty undo history; see
-    // DocumentLoad. expectedSize only reserves room.
-    DocumentLoad beginLoad(qint64 expectedSize);
+    // DocumentLoad. expectedSize and expectedLines only reserve room.
+    DocumentLoad beginLoad(qint64 expectedSize, qint64 expectedLines = 0);
     void commitLoad(DocumentLoad load);
     // For DocumentLoad: append a piece of the file, and put the previous
     // document back when a load ends without commit.
