@@ -8,8 +8,8 @@
 //               over its threads, stops growing for 200 ms), beside `cat` of
 //               the file from the page cache;
 //   peak        the editor's VmHWM during the open above its idle VmRSS;
-//   Enter       Enter at the end of the file through X to CPU idle (50 ms
-//               quiet), beside an xdotool that sends nothing.
+//   Enter       Enter at the end and in the middle of the file through X to
+//               CPU idle (50 ms quiet), beside an xdotool that sends nothing.
 // Every row prints median, min and max of the runs. A peer editor can be
 // measured on the same open road with --peer featherpad.
 // Run by hand: build/bench/bench_desktop [--runs N] [--mb M] [--peer P]
@@ -281,8 +281,28 @@ Row readFloor(const QString& path, int runs) {
 }
 
 struct OpenRows {
-    Row toTitle, toIdle, peakMb, enter, xdotoolAlone, end, typed;
+    Row toTitle, toIdle, peakMb, enter, xdotoolAlone, end, typed, enterMiddle;
 };
+
+// Enter in the middle of the file: a middle click on the vertical scroll
+// bar's track jumps there, a click in the text puts the caret there.
+void enterInMiddle(const Desktop& desktop, const QString& window, qint64 pid, int enters,
+                   OpenRows& rows) {
+    const QRect frame = desktop.geometry(window);
+    desktop.xdotool({QStringLiteral("mousemove"), QString::number(frame.right() - 6),
+                     QString::number(frame.center().y()), QStringLiteral("click"),
+                     QStringLiteral("2")});
+    msToIdle(pid, nowNs(), processCpuNs(pid), 300, 60000);
+    desktop.click(frame.center());
+    press(desktop, QStringLiteral("End"));
+    for (int k = 0; k < enters; ++k) {
+        msToIdle(pid, nowNs(), processCpuNs(pid), 300, 60000);
+        const qint64 cpu = processCpuNs(pid);
+        const qint64 pressed = nowNs();
+        pressReturn(desktop);
+        rows.enterMiddle.add(msToIdle(pid, pressed, cpu, 50, 60000));
+    }
+}
 
 // End, then a typed character, on the given line, each from a key through
 // X to CPU idle (50 ms quiet); the caret goes back with Home in between.
@@ -381,6 +401,8 @@ void openRuns(const Editor& editor, const QString& path, int runs, int enters, i
             }
             if (longLine >= 0)
                 longLineKeys(desktop, pid, longLine, enters / 3, rows);
+            else if (enters > 0)
+                enterInMiddle(desktop, window, pid, enters, rows);
         }
         XCloseDisplay(x);
         desktop.stop();
@@ -445,6 +467,8 @@ int main(int argc, char* argv[]) {
     print("open: peak memory above idle", ours.peakMb, "MiB");
     print("Enter at end of file to CPU idle", ours.enter, "ms");
     print("  (an xdotool that sends nothing)", ours.xdotoolAlone, "ms");
+    if (given.isEmpty())
+        print("Enter in the middle of the file to CPU idle", ours.enterMiddle, "ms");
     if (!given.isEmpty()) {
         print("End on the longest line to CPU idle", ours.end, "ms");
         print("a character typed there to CPU idle", ours.typed, "ms");
