@@ -46,7 +46,7 @@ private slots:
 
 private:
     // Waits until a window other than the editor's has the focus; returns
-    // its title, or an empty string.
+    // its title (a stand-in for an untitled one), or an empty string.
     QString consoleFocus() const;
     // Answers the console's "Press any key" and waits for the editor to have
     // the keyboard again.
@@ -84,9 +84,11 @@ QString TestE2eTerminals::consoleFocus() const {
     const bool moved = QTest::qWaitFor(
         [&] {
             title = s_->desktop->focusedTitle();
-            if (title.isEmpty()) // GNOME Console has none until a program sets one
+            if (title.isEmpty()) { // GNOME Console has none until a program sets one
+                title = QStringLiteral("(untitled %1)").arg(terminal_);
                 return s_->desktop->windowsOfClass(QLatin1Char('^') + terminal_ + QLatin1Char('$'))
                     .contains(s_->desktop->xdotool({QStringLiteral("getwindowfocus")}));
+            }
             return !QRegularExpression(editor).match(title).hasMatch() &&
                    title != QLatin1String("Enter here");
         },
