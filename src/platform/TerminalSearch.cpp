@@ -43,16 +43,8 @@ const QList<KnownTerminal>& knownTerminals() {
         arguments(QStringLiteral("mate-terminal"), {QStringLiteral("-x")}, QStringLiteral("-t")),
         // lxterminal takes several words after -e too, but splits a single
         // one at its blanks; the quoted string means the same either way.
-        // Its -t title would stay fixed, hiding the runner's. A second
-        // lxterminal hands its command to the first one's process, whose new
-        // window then carries no startup id and openbox keeps it from the
-        // focus; --no-remote gives every console a process of its own.
-        {QStringLiteral("lxterminal"),
-         {QStringLiteral("--no-remote"), QStringLiteral("-e")},
-         CommandForm::OneString,
-         {},
-         false,
-         false},
+        // Its -t title would stay fixed, hiding the runner's.
+        oneString(QStringLiteral("lxterminal"), QStringLiteral("-e"), {}),
         // qterminal's -e takes the remaining words; it would split a lone
         // word with its own rules, which do not know the shell's quoting.
         arguments(QStringLiteral("qterminal"), {QStringLiteral("-e")}, {}),
