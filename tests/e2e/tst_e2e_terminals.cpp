@@ -202,8 +202,6 @@ void TestE2eTerminals::secondConsole_data() {
     // startup announcement dates after the key from taking the focus.
     QTest::newRow("gnome-terminal") << QStringLiteral("gnome-terminal");
     QTest::newRow("mate-terminal") << QStringLiteral("mate-terminal");
-    // Serves a second console from the first one's process unless told not to.
-    QTest::newRow("lxterminal") << QStringLiteral("lxterminal");
 }
 
 void TestE2eTerminals::secondConsole() {
