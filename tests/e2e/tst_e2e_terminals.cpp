@@ -46,7 +46,7 @@ private slots:
 
 private:
     // Waits until a window other than the editor's has the focus; returns
-    // its title, or an empty string.
+    // its title (a stand-in for an untitled one), or an empty string.
     QString consoleFocus() const;
     // Answers the console's "Press any key" and waits for the editor to have
     // the keyboard again.
@@ -84,9 +84,11 @@ QString TestE2eTerminals::consoleFocus() const {
     const bool moved = QTest::qWaitFor(
         [&] {
             title = s_->desktop->focusedTitle();
-            if (title.isEmpty()) // GNOME Console has none until a program sets one
+            if (title.isEmpty()) { // GNOME Console has none until a program sets one
+                title = QStringLiteral("(untitled %1)").arg(terminal_);
                 return s_->desktop->windowsOfClass(QLatin1Char('^') + terminal_ + QLatin1Char('$'))
                     .contains(s_->desktop->xdotool({QStringLiteral("getwindowfocus")}));
+            }
             return !QRegularExpression(editor).match(title).hasMatch() &&
                    title != QLatin1String("Enter here");
         },
@@ -171,7 +173,12 @@ void TestE2eTerminals::runMenu() {
     s_->desktop->keys({QStringLiteral("F7")});
     step(
         QStringLiteral("F7"), [&] { return QFile::exists(s_->path(QStringLiteral("made by F7"))); },
-        [&] { s_->desktop->type(QStringLiteral("touch 'made by F7'; exit\n")); });
+        [&] {
+            // mate-terminal was seen to drop the first key typed the moment
+            // its window had the focus; a user reads the prompt first.
+            QTest::qWait(500);
+            s_->desktop->type(QStringLiteral("touch 'made by F7'; exit\n"));
+        });
     closeKeptWindow();
     if (!s_->desktop->waitForFocus(Session::titleOf(QStringLiteral("Hello.java")), 30000))
         failures
@@ -216,11 +223,11 @@ void TestE2eTerminals::secondConsole() {
     s_->desktop->startProgram(terminal, {});
     QVERIFY(QTest::qWaitFor(
         [&] {
-            const QString title = s_->desktop->focusedTitle();
-            return !title.isEmpty() && !QRegularExpression(editor).match(title).hasMatch();
+            const QString id = s_->desktop->xdotool({QStringLiteral("getwindowfocus")});
+            return !id.isEmpty() && id != editorWindow;
         },
         30000));
-    const QString first = s_->desktop->focusedTitle();
+    const QString first = s_->desktop->xdotool({QStringLiteral("getwindowfocus")});
     s_->desktop->type(QStringLiteral("echo first\n"));
     // Back to the editor as a user does: raised from the task bar, then clicked.
     s_->desktop->xdotool({QStringLiteral("windowactivate"), editorWindow});
@@ -229,12 +236,12 @@ void TestE2eTerminals::secondConsole() {
 
     s_->desktop->keys({QStringLiteral("F7")});
     // The console's login shell gets what is typed next only if the console
-    // took the focus; otherwise the text lands in the editor.
+    // took the focus; otherwise the text lands in the editor. Windows, not
+    // titles, tell the consoles apart: a terminal's windows often share one.
     const bool moved = QTest::qWaitFor(
         [&] {
-            const QString title = s_->desktop->focusedTitle();
-            return !title.isEmpty() && title != first &&
-                   !QRegularExpression(editor).match(title).hasMatch();
+            const QString id = s_->desktop->xdotool({QStringLiteral("getwindowfocus")});
+            return !id.isEmpty() && id != first && id != editorWindow;
         },
         15000);
     const QString focused = s_->desktop->focusedTitle();
