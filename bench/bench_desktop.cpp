@@ -221,7 +221,7 @@ QByteArray javaLikeBytes(qint64 size) {
 
 // Start-up of a program to its first mapped window, on a display of its own
 // per run so that nothing of the last run is left.
-Row startUp(const QString& program, int runs) {
+Row startUp(const QString& program, int runs, const QStringList& arguments = {}) {
     Row row;
     for (int i = 0; i < runs; ++i) {
         Desktop desktop;
@@ -238,7 +238,7 @@ Row startUp(const QString& program, int runs) {
             XNextEvent(x, &event);
         }
         const qint64 start = nowNs();
-        QProcess* process = desktop.startProgram(program, {});
+        QProcess* process = desktop.startProgram(program, arguments);
         const qint64 mapped = waitForMap(x, 15000);
         if (mapped)
             row.add((mapped - start) / 1e6);
@@ -451,7 +451,10 @@ int main(int argc, char* argv[]) {
     const Row editorStart = startUp(e2e::buildDir() + QStringLiteral("/bin/tarnwick"), runs);
     const Row emptyStart = startUp(benchDir + QStringLiteral("/bench_emptywindow"), runs);
     print("start-up to first window: tarnwick", editorStart, "ms");
+    const Row textStart =
+        startUp(benchDir + QStringLiteral("/bench_emptywindow"), runs, {QStringLiteral("text")});
     print("start-up to first window: empty Qt window", emptyStart, "ms");
+    print("start-up to first window: Qt window with a line of text", textStart, "ms");
     std::fflush(stdout);
 
     OpenRows ours;

@@ -6,7 +6,8 @@
 
 #include <QWidget>
 
-#include <algorithm>
+#include <bit>
+#include <cstring>
 #include <optional>
 
 namespace tarnwick::document {
@@ -14,6 +15,26 @@ namespace tarnwick::document {
 using namespace doctexts;
 
 namespace {
+
+// The line feeds in a block, eight bytes at a time (std::count is not
+// vectorised at -O2, and this runs over the whole file): the high bit of
+// each byte of `feeds` is set exactly where the byte is '\n'.
+qint64 lineFeeds(const char* data, qint64 size) {
+    constexpr quint64 low7 = 0x7f7f7f7f7f7f7f7fULL;
+    constexpr quint64 newlines = 0x0a0a0a0a0a0a0a0aULL;
+    qint64 count = 0;
+    qint64 i = 0;
+    for (; i + 8 <= size; i += 8) {
+        quint64 word;
+        std::memcpy(&word, data + i, sizeof word);
+        const quint64 zeroWhereFeed = word ^ newlines;
+        const quint64 feeds = ~(((zeroWhereFeed & low7) + low7) | zeroWhereFeed | low7);
+        count += std::popcount(feeds);
+    }
+    for (; i < size; ++i)
+        count += data[i] == '\n';
+    return count;
+}
 
 // Reads the file into a new document held by load; false with the reason
 // when the file cannot be read or the text area cannot hold it.
@@ -32,7 +53,7 @@ bool loadInto(Parts& p, std::optional<DocumentLoad>& load, const QString& path, 
     // has just cached costs less than those copies.
     qint64 lines = 1;
     const auto count = [&lines](const char* data, qint64 size) {
-        lines += std::count(data, data + size, '\n');
+        lines += lineFeeds(data, size);
         return true;
     };
     if (!p.platform.readFile(path, count, error))
