@@ -5,6 +5,9 @@
 set -euo pipefail
 
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+# Paths relative to the checkout let the compiler cache serve a fresh clone
+# from an earlier build in another folder.
+export CCACHE_BASEDIR="$root" CCACHE_NOHASHDIR=1
 
 if [ ! -f "$root/build-asan/CMakeCache.txt" ]; then
     launcher=()

@@ -4,6 +4,9 @@
 set -euo pipefail
 
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+# Paths relative to the checkout let the compiler cache serve a fresh clone
+# from an earlier build in another folder.
+export CCACHE_BASEDIR="$root" CCACHE_NOHASHDIR=1
 
 packages=(
     cmake g++ make pkg-config
