@@ -13,8 +13,9 @@
 // Every row prints median, min and max of the runs. A peer editor can be
 // measured on the same open road with --peer featherpad.
 // Run by hand: build/bench/bench_desktop [--runs N] [--mb M] [--peer P]
-// [--file F] (F instead of the generated file, e.g. one with a long line;
-// then End and a typed character on its longest line are timed too).
+// [--file F] [--line L] (F instead of the generated file, or a generated
+// file whose first line is L MB; then End and a typed character on the
+// file's longest line are timed too).
 #include "BenchUtil.h"
 #include "e2e/Desktop.h"
 
@@ -219,6 +220,19 @@ QByteArray javaLikeBytes(qint64 size) {
     return tarnwick::bench::repeatedTo(block, size);
 }
 
+// The file of the open rows: with lineMb, its first line is that many MB of
+// letters and digits without a space (minified or generated text), then
+// Java-like lines up to mb.
+QByteArray generatedBytes(qint64 mb, qint64 lineMb) {
+    const qint64 size = mb * 1024 * 1024;
+    if (lineMb <= 0)
+        return javaLikeBytes(size);
+    QByteArray bytes = tarnwick::bench::repeatedTo("abcdefghijklmnopqrstuvwxyz0123456789_",
+                                                   qMin(size, lineMb * 1024 * 1024) - 1) +
+                       '\n';
+    return bytes + javaLikeBytes(size - bytes.size());
+}
+
 // Start-up of a program to its first mapped window, on a display of its own
 // per run so that nothing of the last run is left.
 Row startUp(const QString& program, int runs, const QStringList& arguments = {}) {
@@ -418,6 +432,7 @@ int main(int argc, char* argv[]) {
     QString peer;
     QString dir;
     QString given;
+    qint64 lineMb = 0;
     const QStringList args = app.arguments();
     for (int i = 1; i + 1 < args.size(); ++i) {
         if (args[i] == QLatin1String("--runs"))
@@ -430,6 +445,8 @@ int main(int argc, char* argv[]) {
             dir = args[++i];
         else if (args[i] == QLatin1String("--file"))
             given = QFileInfo(args[++i]).absoluteFilePath();
+        else if (args[i] == QLatin1String("--line"))
+            lineMb = args[++i].toLongLong();
     }
     const QString benchDir = QCoreApplication::applicationDirPath();
     if (qEnvironmentVariableIsEmpty("TARNWICK_BUILD_DIR"))
@@ -438,10 +455,13 @@ int main(int argc, char* argv[]) {
 
     QTemporaryDir scratch;
     const QString folder = dir.isEmpty() ? scratch.path() : dir;
+    const bool generated = given.isEmpty();
+    if (generated && lineMb > 0)
+        given = folder + QStringLiteral("/Line%1in%2.java").arg(lineMb).arg(mb);
     const QString path = given.isEmpty() ? folder + QStringLiteral("/Big%1.java").arg(mb) : given;
-    if (given.isEmpty() && QFileInfo(path).size() != mb * 1024 * 1024) {
+    if (generated && QFileInfo(path).size() != mb * 1024 * 1024) {
         QFile out(path);
-        if (!out.open(QIODevice::WriteOnly) || out.write(javaLikeBytes(mb * 1024 * 1024)) < 0) {
+        if (!out.open(QIODevice::WriteOnly) || out.write(generatedBytes(mb, lineMb)) < 0) {
             std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
             return 1;
         }
