@@ -149,6 +149,15 @@ void pressReturn(const Desktop& desktop) {
     press(desktop, QStringLiteral("Return"));
 }
 
+// Once the editor is idle, a key through X to its CPU idle (50 ms quiet).
+double timedKey(const Desktop& desktop, qint64 pid, const QString& key, int timeoutMs) {
+    msToIdle(pid, nowNs(), processCpuNs(pid), 300, timeoutMs);
+    const qint64 cpu = processCpuNs(pid);
+    const qint64 pressed = nowNs();
+    press(desktop, key);
+    return msToIdle(pid, pressed, cpu, 50, timeoutMs);
+}
+
 // The number (from 0) of the file's longest line.
 int longestLine(const QString& path) {
     QFile file(path);
@@ -309,13 +318,8 @@ void enterInMiddle(const Desktop& desktop, const QString& window, qint64 pid, in
     msToIdle(pid, nowNs(), processCpuNs(pid), 300, 60000);
     desktop.click(frame.center());
     press(desktop, QStringLiteral("End"));
-    for (int k = 0; k < enters; ++k) {
-        msToIdle(pid, nowNs(), processCpuNs(pid), 300, 60000);
-        const qint64 cpu = processCpuNs(pid);
-        const qint64 pressed = nowNs();
-        pressReturn(desktop);
-        rows.enterMiddle.add(msToIdle(pid, pressed, cpu, 50, 60000));
-    }
+    for (int k = 0; k < enters; ++k)
+        rows.enterMiddle.add(timedKey(desktop, pid, QStringLiteral("Return"), 60000));
 }
 
 // End, then a typed character, on the given line, each from a key through
@@ -326,16 +330,8 @@ void longLineKeys(const Desktop& desktop, qint64 pid, int line, int times, OpenR
         press(desktop, QStringLiteral("Down"));
     for (int k = 0; k < times; ++k) {
         press(desktop, QStringLiteral("Home"));
-        msToIdle(pid, nowNs(), processCpuNs(pid), 300, 600000);
-        qint64 cpu = processCpuNs(pid);
-        qint64 pressed = nowNs();
-        press(desktop, QStringLiteral("End"));
-        rows.end.add(msToIdle(pid, pressed, cpu, 50, 600000));
-        msToIdle(pid, nowNs(), processCpuNs(pid), 300, 600000);
-        cpu = processCpuNs(pid);
-        pressed = nowNs();
-        press(desktop, QStringLiteral("x"));
-        rows.typed.add(msToIdle(pid, pressed, cpu, 50, 600000));
+        rows.end.add(timedKey(desktop, pid, QStringLiteral("End"), 600000));
+        rows.typed.add(timedKey(desktop, pid, QStringLiteral("x"), 600000));
     }
 }
 
@@ -407,11 +403,7 @@ void openRuns(const Editor& editor, const QString& path, int runs, int enters, i
                 const qint64 before = nowNs();
                 desktop.xdotool({QStringLiteral("getmouselocation")});
                 rows.xdotoolAlone.add((nowNs() - before) / 1e6);
-                msToIdle(pid, nowNs(), processCpuNs(pid), 300, 60000);
-                const qint64 cpu = processCpuNs(pid);
-                const qint64 pressed = nowNs();
-                pressReturn(desktop);
-                rows.enter.add(msToIdle(pid, pressed, cpu, 50, 60000));
+                rows.enter.add(timedKey(desktop, pid, QStringLiteral("Return"), 60000));
             }
             if (longLine >= 0)
                 longLineKeys(desktop, pid, longLine, enters / 3, rows);
