@@ -19,6 +19,8 @@ packages=(
     appstream groff-base
     # the end-to-end tests: a window manager, real X key and mouse events
     openbox xdotool x11-utils
+    # files as shared lab machines have them: ACLs and extended attributes
+    acl attr
     # a dark colour scheme as users set one, for the end-to-end colour test
     qt6ct
     # the accessibility tests: Qt's platform accessibility switched on in
