@@ -13,7 +13,7 @@ set(LAYERS
     "runner:runner,platform"
     "fontdialog:fontdialog,textarea,state,platform"
     "textarea:textarea,platform"
-    "state:state"
+    "state:state,platform"
     "platform:platform")
 
 set(folders "")

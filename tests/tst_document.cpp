@@ -8,6 +8,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <cstdio>
 #include <optional>
 
 using namespace tarnwick;
@@ -286,6 +287,58 @@ private slots:
     }
 
     // Whatever makes Open fail, the document before it comes back exactly.
+    // Another program changed the file after it was opened: Save asks before
+    // it throws that change away, and No leaves disk and text as they are.
+    void saveAfterChangeOnDisk_data() {
+        QTest::addColumn<QString>("change");
+        QTest::addColumn<int>("answer"); // 0: no question expected
+        QTest::addColumn<bool>("written");
+        QTest::newRow("unchanged") << "none" << 0 << true;
+        QTest::newRow("unchanged since the last save") << "saved" << 0 << true;
+        QTest::newRow("appended to, No") << "appended" << int(MsgAnswer::No) << false;
+        QTest::newRow("appended to, Yes") << "appended" << int(MsgAnswer::Yes) << true;
+        QTest::newRow("another file put in its place") << "replaced" << int(MsgAnswer::No) << false;
+        QTest::newRow("deleted") << "deleted" << 0 << true;
+    }
+    void saveAfterChangeOnDisk() {
+        QFETCH(QString, change);
+        QFETCH(int, answer);
+        QFETCH(bool, written);
+        const QString path = dir->filePath("E.java");
+        QVERIFY(writeBytes(path, "class E {}\n"));
+        Editor e;
+        e.open(path);
+        e.type("// mine\n");
+        if (change == "saved") {
+            e.form.saveim();
+            e.type("// more\n");
+        }
+        if (change == "appended") {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::Append) && file.write("// theirs\n") == 10);
+        } else if (change == "replaced") {
+            QVERIFY(writeBytes("other", "class F {}\n") &&
+                    std::rename("other", qPrintable(path)) == 0);
+        } else if (change == "deleted") {
+            QVERIFY(QFile::remove(path));
+        }
+        const QByteArray theirs = readBytes(path);
+        if (answer)
+            e.platform.messageAnswers.push_back(MsgAnswer(answer));
+        e.platform.clearCalls();
+
+        e.form.saveim();
+
+        const QList<PlatformCall> question{
+            {"messageBox",
+             "The file has changed on disk since it was opened\r" + path + "\rSave anyway?",
+             "File changed on disk", 260}};
+        QCOMPARE(e.platform.callsOf("messageBox"), answer ? question : QList<PlatformCall>{});
+        QCOMPARE(readBytes(path), written ? e.text().bytes() : theirs);
+        QCOMPARE(e.state().saveCompleted, written);
+        QCOMPARE(e.state().isSaved, written);
+    }
+
     void failedOpenChangesNothing_data() {
         QTest::addColumn<qint64>("size"); // of the sparse file opened; -1: no file
         QTest::addColumn<bool>("failsHalfway");

@@ -70,8 +70,10 @@ bool loadInto(Parts& p, std::optional<DocumentLoad>& load, const QString& path, 
 
 bool writeText(Parts& p, const QString& path) {
     QString error;
-    if (p.platform.writeFile(path, p.text.rawBytes(), p.text.byteLength(), &error))
+    if (p.platform.writeFile(path, p.text.rawBytes(), p.text.byteLength(), &error)) {
+        p.state.diskStamp = p.platform.fileStamp(path);
         return true;
+    }
     p.state.saveCompleted = false;
     p.platform.messageBox(cantSaveText(path, error), MsgStyle::Information, cantSaveTitle);
     return false;
@@ -106,6 +108,7 @@ void new_(Parts& p) {
     }
     p.state.filePath.clear();
     p.state.fileTitle.clear();
+    p.state.diskStamp.reset();
     p.window.setWindowTitle(untitledTitle);
     p.text.clearDocument();
     p.state.isSaved = true;
@@ -123,6 +126,17 @@ bool mayReplace(Parts& p) {
             answer = MsgAnswer::No;
     }
     return answer == MsgAnswer::No;
+}
+
+// Another program may have changed the file since the text last matched
+// it; writing now would throw that change away unseen. A file deleted
+// meanwhile is written again without a question: nothing of it is lost.
+bool mayOverwrite(Parts& p) {
+    const std::optional<FileStamp> now = p.platform.fileStamp(p.state.filePath);
+    if (!now || now == p.state.diskStamp)
+        return true;
+    return p.platform.messageBox(changedOnDiskText(p.state.filePath), MsgStyle::YesNoDefaultNo,
+                                 changedOnDiskTitle) == MsgAnswer::Yes;
 }
 
 } // namespace
@@ -150,6 +164,8 @@ void openChosen(Parts& p, const FileChoice& choice) {
     // puts the previous text back as it was, and title and path stay.
     std::optional<DocumentLoad> load;
     QString error;
+    // Taken before the read: a change while it runs then counts as a change.
+    std::optional<FileStamp> stamp = p.platform.fileStamp(choice.fullPath);
     if (!loadInto(p, load, choice.fullPath, &error)) {
         load.reset();
         p.platform.messageBox(cantOpenText(choice.fullPath, error), MsgStyle::Information,
@@ -158,6 +174,7 @@ void openChosen(Parts& p, const FileChoice& choice) {
     }
 
     bindTo(p, choice);
+    p.state.diskStamp = stamp;
     p.text.commitLoad(std::move(*load));
     p.state.isSaved = true;
     p.state.indentLevel = 0;
@@ -168,9 +185,15 @@ void saveim(Parts& p) {
     p.state.saveCompleted = true;
     if (p.state.filePath.isEmpty())
         save(p);
+    if (p.state.filePath.isEmpty())
+        return;
+    if (!mayOverwrite(p)) {
+        p.state.saveCompleted = false;
+        return;
+    }
     // After a Save As this writes the same text a second time; harmless, and
     // it keeps Save's outcome the outcome of its own write.
-    if (!p.state.filePath.isEmpty() && writeText(p, p.state.filePath))
+    if (writeText(p, p.state.filePath))
         p.state.isSaved = true;
 }
 

@@ -10,6 +10,11 @@ QString cantSaveText(const QString& path, const QString& reason) {
     return path + QStringLiteral(" could not be written") + QLatin1Char('\r') + reason;
 }
 
+QString changedOnDiskText(const QString& path) {
+    return QStringLiteral("The file has changed on disk since it was opened") + QLatin1Char('\r') +
+           path + QLatin1Char('\r') + QStringLiteral("Save anyway?");
+}
+
 QString windowTitleFor(const QString& fileTitle) {
     return fileTitle.isEmpty() ? untitledTitle : fileTitle + titleSuffix;
 }

@@ -17,6 +17,8 @@ inline const QString unsavedTitle = QStringLiteral("File not saved");
 inline const QString overwriteText = QStringLiteral("File already exists, overwrite(Y/N)");
 inline const QString overwriteTitle = QStringLiteral("Overwrite?");
 
+inline const QString changedOnDiskTitle = QStringLiteral("File changed on disk");
+
 inline const QString cantOpenTitle = QStringLiteral("Can't open");
 inline const QString cantSaveTitle = QStringLiteral("Can't save");
 
@@ -29,6 +31,9 @@ inline const QString notEnoughMemoryReason = QStringLiteral("Not enough memory")
 QString cantOpenText(const QString& path, const QString& reason);
 // "<path> could not be written" CR "<reason>"
 QString cantSaveText(const QString& path, const QString& reason);
+
+// "The file has changed on disk since it was opened" CR "<path>" CR "Save anyway?"
+QString changedOnDiskText(const QString& path);
 
 QString windowTitleFor(const QString& fileTitle);
 

@@ -4,6 +4,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <sys/stat.h>
+
 namespace tarnwick::fileaccess {
 
 namespace {
@@ -64,6 +66,14 @@ qint64 fileLength(const QString& path) {
     if (!info.exists())
         return -1;
     return info.size();
+}
+
+std::optional<FileStamp> fileStamp(const QString& path) {
+    struct stat info {};
+    if (::stat(QFile::encodeName(path).constData(), &info) != 0)
+        return std::nullopt;
+    return FileStamp{quint64(info.st_dev), quint64(info.st_ino), qint64(info.st_size),
+                     qint64(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec};
 }
 
 bool deleteFile(const QString& path, QString* error) {

@@ -19,6 +19,7 @@ bool readFile(const QString& path, const ByteSink& sink, QString* error);
 // Defined in SafeWrite.cpp.
 bool writeFile(const QString& path, const char* data, qint64 length, QString* error);
 qint64 fileLength(const QString& path);
+std::optional<FileStamp> fileStamp(const QString& path);
 bool deleteFile(const QString& path, QString* error);
 
 // After a file dialog the working folder is the chosen file's folder.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/CodePage.h"
+#include "platform/FileStamp.h"
 
 #include <QByteArray>
 #include <QString>
@@ -15,7 +16,14 @@ namespace tarnwick {
 
 // Numeric values are those the editor's message boxes have always used,
 // so tests and callers can speak of "style 3" and "answer 6".
-enum class MsgStyle { OkOnly = 0, YesNoCancel = 3, YesNo = 4, Information = 64 };
+// 260 is YesNo with the second button, No, as the default.
+enum class MsgStyle {
+    OkOnly = 0,
+    YesNoCancel = 3,
+    YesNo = 4,
+    YesNoDefaultNo = 260,
+    Information = 64
+};
 enum class MsgAnswer { Ok = 1, Cancel = 2, Yes = 6, No = 7 };
 
 struct FileFilter {
@@ -68,6 +76,8 @@ public:
                            QString* error) = 0;
     // -1 when the file is absent or cannot be examined.
     virtual qint64 fileLength(const QString& path) = 0;
+    // The file a path leads to, through links; none when there is none.
+    virtual std::optional<FileStamp> fileStamp(const QString& path) = 0;
     // Fails when the file is absent.
     virtual bool deleteFile(const QString& path, QString* error) = 0;
 

@@ -87,6 +87,10 @@ MsgAnswer QtPlatform::messageBox(const QString& text, MsgStyle style, const QStr
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
         box.setDefaultButton(QMessageBox::Yes);
         break;
+    case MsgStyle::YesNoDefaultNo:
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        box.setDefaultButton(QMessageBox::No);
+        break;
     case MsgStyle::YesNoCancel:
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
         box.setDefaultButton(QMessageBox::Yes);
@@ -149,6 +153,10 @@ bool QtPlatform::writeFile(const QString& path, const char* data, qint64 length,
 
 qint64 QtPlatform::fileLength(const QString& path) {
     return fileaccess::fileLength(path);
+}
+
+std::optional<FileStamp> QtPlatform::fileStamp(const QString& path) {
+    return fileaccess::fileStamp(path);
 }
 
 bool QtPlatform::deleteFile(const QString& path, QString* error) {

@@ -23,6 +23,7 @@ public:
     bool readFile(const QString& path, const ByteSink& sink, QString* error) override;
     bool writeFile(const QString& path, const char* data, qint64 length, QString* error) override;
     qint64 fileLength(const QString& path) override;
+    std::optional<FileStamp> fileStamp(const QString& path) override;
     bool deleteFile(const QString& path, QString* error) override;
     bool startProcess(const QString& commandLine, QString* error) override;
     void showWindow(QWidget* window) override;

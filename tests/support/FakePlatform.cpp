@@ -104,6 +104,11 @@ qint64 FakePlatform::fileLength(const QString& path) {
     return fileaccess::fileLength(path);
 }
 
+std::optional<FileStamp> FakePlatform::fileStamp(const QString& path) {
+    calls.append({QStringLiteral("stamp"), path, {}, -1});
+    return fileaccess::fileStamp(path);
+}
+
 bool FakePlatform::deleteFile(const QString& path, QString* error) {
     return !failing(QStringLiteral("delete"), path, error) && fileaccess::deleteFile(path, error);
 }

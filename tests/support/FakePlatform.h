@@ -15,7 +15,7 @@ namespace tarnwick::test {
 // One call to the platform, as a test asserts it.
 struct PlatformCall {
     QString service; // "messageBox", "inputBox", "openDialog", "saveDialog", "folder", "touch",
-                     // "read", "write", "length", "delete", "start", "show", "close"
+                     // "read", "write", "length", "stamp", "delete", "start", "show", "close"
     QString text;    // message text, prompt, path or command line
     QString title;
     int style = -1;
@@ -65,6 +65,7 @@ public:
     bool readFile(const QString& path, const ByteSink& sink, QString* error) override;
     bool writeFile(const QString& path, const char* data, qint64 length, QString* error) override;
     qint64 fileLength(const QString& path) override;
+    std::optional<FileStamp> fileStamp(const QString& path) override;
     bool deleteFile(const QString& path, QString* error) override;
     bool startProcess(const QString& commandLine, QString* error) override;
     void showWindow(QWidget* window) override;
