@@ -1,6 +1,7 @@
 #include "app/Form1.h"
 
 #include "app/ClientFit.h"
+#include "app/KeyHoldFilter.h"
 #include "document/DocumentCommands.h"
 #include "document/DocumentTexts.h"
 #include "platform/PlatformServices.h"
@@ -20,7 +21,8 @@ constexpr int clientHeight = pixelsFromTwips(5265);
 } // namespace
 
 Form1::Form1(PlatformServices& platform, FontSettings& fontSettings, QWidget* parent)
-    : QMainWindow(parent), platform_(platform), fontSettings_(fontSettings) {
+    : QMainWindow(parent), platform_(platform), fontSettings_(fontSettings),
+      keyHold_(new KeyHoldFilter(this)) {
     setWindowTitle(doctexts::untitledTitle);
     configureText1();
     document::markUnsavedOnChange(*text1_, state_);
@@ -58,7 +60,16 @@ QAction* Form1::addCommand(QMenu* menu, const QString& name, const QString& capt
     // Also on the window itself, so the shortcut is live whenever the window
     // is active, whether or not a menu was ever opened.
     addAction(action);
-    connect(action, &QAction::triggered, this, slot);
+    // A held key runs a command once: auto-repeat would start a console, or
+    // write a file, for every repeat. Only the Edit menu repeats, as keys
+    // in the text do. Qt drops the repeats it recognises; on X it cannot
+    // (the server sends no release between them), so they are told apart
+    // here too.
+    action->setAutoRepeat(false);
+    connect(action, &QAction::triggered, this, [this, action, slot] {
+        if (action->autoRepeat() || !keyHold_->repeating())
+            (this->*slot)();
+    });
     actions_.insert(name, action);
     return action;
 }
@@ -87,6 +98,8 @@ void Form1::createMenus() {
                QKeySequence(Qt::SHIFT | Qt::Key_Insert), &Form1::edpaste);
     addCommand(edit, QStringLiteral("eddel"), QStringLiteral("&Delete"), QKeySequence(),
                &Form1::eddel);
+    for (QAction* action : edit->actions())
+        action->setAutoRepeat(true);
 
     addCommand(nullptr, QStringLiteral("font"), QStringLiteral("F&ont...."), QKeySequence(),
                &Form1::font);

@@ -12,6 +12,10 @@
 class QAction;
 
 namespace tarnwick {
+class KeyHoldFilter;
+}
+
+namespace tarnwick {
 
 class PlatformServices;
 class Text1;
@@ -98,6 +102,7 @@ private:
 
     PlatformServices& platform_;
     FontSettings& fontSettings_;
+    KeyHoldFilter* keyHold_;
     EditorState state_;
     QWidget* client_ = nullptr;
     Text1* text1_ = nullptr;

@@ -18,4 +18,19 @@ bool askForDetectableAutoRepeat() {
     return supported;
 }
 
+QList<quint32> keysDownNow() {
+    auto* x11 = qApp ? qApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+    Display* display = x11 ? x11->display() : nullptr;
+    QList<quint32> keys;
+    if (!display)
+        return keys;
+    char bits[32] = {};
+    XQueryKeymap(display, bits);
+    for (quint32 code = 0; code < 256; ++code) {
+        if (bits[code / 8] & (1 << (code % 8)))
+            keys.append(code);
+    }
+    return keys;
+}
+
 } // namespace tarnwick

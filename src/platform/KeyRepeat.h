@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QList>
+
 namespace tarnwick {
 
 // Asks the X server to send one release for a held key, after its repeated
@@ -8,5 +10,9 @@ namespace tarnwick {
 // on a loaded machine; the server knows for certain. Does nothing and returns
 // false where the application does not run on X or the server refuses.
 bool askForDetectableAutoRepeat();
+
+// The keys held down at this moment, as the native scan codes of key events.
+// Empty where the application does not run on X; elsewhere Qt marks repeats.
+QList<quint32> keysDownNow();
 
 } // namespace tarnwick

@@ -2,6 +2,7 @@
 // the real JDK, and the Command Line question answered in Qt's input box.
 #include "e2e/Session.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QTest>
 
@@ -16,6 +17,8 @@ private slots:
 
     void compileAndExecute();
     void commandLine();
+    void heldKeyRunsOnce_data();
+    void heldKeyRunsOnce();
 
 private:
     // Waits for the console the editor started, then answers its closing
@@ -73,6 +76,42 @@ void TestE2eRunner::commandLine() {
     QCOMPARE(s_->read(QStringLiteral("temc.bat")),
              QByteArray("@echo OFF\r\nclearscr\r\ntouch \"made by me\"\r\nkeypress"));
     QVERIFY(dismissConsole());
+}
+
+void TestE2eRunner::heldKeyRunsOnce_data() {
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QByteArray>("runs");
+    QTest::newRow("Compile") << QStringLiteral("F9") << QByteArray("javac Hello.java\n");
+    QTest::newRow("Execute") << QStringLiteral("ctrl+F9") << QByteArray("java Hello\n");
+}
+
+// A key held for two seconds auto-repeats some fifty times; the command runs
+// once. javac and java are stand-ins on PATH that count their runs.
+void TestE2eRunner::heldKeyRunsOnce() {
+    QFETCH(QString, key);
+    QFETCH(QByteArray, runs);
+    QVERIFY(s_->dir.isValid() && QDir(s_->dir.path()).mkdir(QStringLiteral("bin")));
+    for (const char* tool : {"javac", "java"}) {
+        const QString path = s_->path(QStringLiteral("bin/") + QLatin1String(tool));
+        s_->write(QStringLiteral("bin/") + QLatin1String(tool),
+                  QByteArray("#!/bin/sh\necho \"") + tool + " $*\" >> runs.log\n");
+        QVERIFY(
+            QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    }
+    QCOMPARE(s_->desktop->stop(), QStringList());
+    QProcessEnvironment environment;
+    environment.insert(QStringLiteral("PATH"),
+                       s_->path(QStringLiteral("bin:")) + qEnvironmentVariable("PATH"));
+    s_->write(QStringLiteral("Hello.java"), "class Hello {}\n");
+    QCOMPARE(s_->start(Desktop::WindowManager::Openbox, environment), QString());
+    QCOMPARE(s_->open(QStringLiteral("Hello.java")), QString());
+
+    s_->desktop->holdKey(key, 2000);
+
+    QTRY_COMPARE_WITH_TIMEOUT(s_->read(QStringLiteral("runs.log")), runs, 30000);
+    // Repeats still on their way would start a second run within moments.
+    QTest::qWait(3000);
+    QCOMPARE(s_->read(QStringLiteral("runs.log")), runs);
 }
 
 QTEST_GUILESS_MAIN(TestE2eRunner)
