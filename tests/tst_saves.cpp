@@ -10,6 +10,7 @@
 
 #include <QDirIterator>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -29,16 +30,17 @@ const QByteArray newText = "class New { int grown; }\n";
 
 // How each row's file comes to be, made by root before the save.
 enum class Scene {
-    SecondHardLink,  // work/x.java and work/x2.java, one file
-    AclAndAttribute, // an ACL entry for nobody and user.x on work/x.java
-    OthersReadOnly,  // bob's 644 file in alice's folder
-    RootsFile,       // root's 644 file in alice's folder
-    OthersWritable,  // bob's 666 file in alice's folder
-    OwnReadOnly,     // alice's own 444 file
-    ForeignGroup,    // alice's file in bob's group, which alice is not in
-    StickyFolder,    // bob's 666 file in a 1777 folder of root's
-    LongName,        // a name of 255 bytes, the most ext4 holds
-    DanglingChain,   // work/a.java -> b.java -> ../other/c.java -> missing.java
+    SecondHardLink,   // work/x.java and work/x2.java, one file
+    AclAndAttribute,  // an ACL entry for nobody and user.x on work/x.java
+    OthersReadOnly,   // bob's 644 file in alice's folder
+    RootsFile,        // root's 644 file in alice's folder
+    OthersWritable,   // bob's 666 file in alice's folder
+    OwnReadOnly,      // alice's own 444 file
+    ForeignGroup,     // alice's file in bob's group, which alice is not in
+    StickyFolder,     // bob's 666 file in a 1777 folder of root's
+    AppendOnlyFolder, // chattr +a: new names, but no rename over one
+    LongName,         // a name of 255 bytes, the most ext4 holds
+    DanglingChain,    // work/a.java -> b.java -> ../other/c.java -> missing.java
 };
 
 const QString longName = QString(250, QLatin1Char('L')) + QStringLiteral(".java");
@@ -99,6 +101,10 @@ bool makeScene(Scene scene, const QString& root, const OtherAccounts* accounts, 
         return writeBytes(x, oldText) && own(x, alice->uid, bob->gid, 0664);
     case Scene::StickyFolder:
         return own(work, 0, 0, 01777) && writeBytes(x, oldText) && own(x, bob->uid, bob->gid, 0666);
+    case Scene::AppendOnlyFolder:
+        *why = QStringLiteral("chattr +a refused on this file system");
+        return writeBytes(x, oldText) &&
+               run(QStringLiteral("chattr"), {QStringLiteral("+a"), work});
     case Scene::LongName:
         return writeBytes(work + QLatin1Char('/') + longName, oldText);
     case Scene::DanglingChain:
@@ -199,6 +205,8 @@ private slots:
             << Scene::ForeignGroup << true << false << QString() << x;
         QTest::newRow("bob's 666 file in a sticky folder, as alice")
             << Scene::StickyFolder << true << false << QString() << x;
+        QTest::newRow("append-only folder")
+            << Scene::AppendOnlyFolder << false << false << QString() << x;
         QTest::newRow("name of 255 bytes") << Scene::LongName << false << false << QString()
                                            << QStringList{QStringLiteral("work/") + longName};
         QTest::newRow("Save As onto a dangling chain of links")
@@ -219,6 +227,11 @@ private slots:
             QSKIP(qPrintable(why));
         QTemporaryDir dir;
         QVERIFY(openToOthers(dir.path()));
+        // Or the folder could not be removed.
+        const auto unmark = qScopeGuard([&] {
+            if (scene == Scene::AppendOnlyFolder)
+                run(QStringLiteral("chattr"), {QStringLiteral("-a"), dir.filePath("work")});
+        });
         if (!makeScene(scene, dir.path(), accounts ? &*accounts : nullptr, &why))
             QSKIP(qPrintable(QStringLiteral("cannot set the row up: ") + why));
         const QString target = dir.filePath(targetOf(scene));

@@ -10,6 +10,8 @@
 #include <cerrno>
 #include <climits>
 #include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
 #include <unistd.h>
@@ -232,6 +234,13 @@ Errno followLinks(QByteArray* path) {
     }
 }
 
+// A folder marked append-only (chattr +a) takes new names but refuses to
+// rename over or remove one, so a temporary name there would stay for good.
+bool appendOnly(int folder) {
+    int flags = 0;
+    return ::ioctl(folder, FS_IOC_GETFLAGS, &flags) == 0 && (flags & FS_APPEND_FL) != 0;
+}
+
 // Writes a new file beside the target and renames it over the target. For
 // an existing regular file, `self` is the file opened for writing and `old`
 // what it is; where the new file could not be made the same in everything
@@ -269,7 +278,8 @@ Errno replace(int folder, const QByteArray& name, Descriptor& self, const struct
         return fail(e);
     if (::renameat(folder, named.constData(), folder, name.constData()) != 0) {
         const Errno e = fail(errno);
-        // A sticky folder, or one that refuses the rename of others' files.
+        // A folder that refuses the rename of others' files (sticky) to an
+        // account that could still give the new file their owner.
         if ((e == EPERM || e == EACCES) && self.valid())
             return writeInPlace(self, data, length);
         return e;
@@ -310,7 +320,7 @@ Errno save(const QByteArray& target, const char* data, qint64 length) {
     if (::fstat(self.get(), &old) != 0)
         return errno;
     // Other names of the same file would keep the old text.
-    if (old.st_nlink > 1 || !S_ISREG(old.st_mode))
+    if (old.st_nlink > 1 || !S_ISREG(old.st_mode) || appendOnly(folder.get()))
         return writeInPlace(self, data, length);
     const Errno e = replace(folder.get(), name, self, &old, data, length);
     return e != 0 ? e : folder.close();
