@@ -319,7 +319,9 @@ Errno save(const QByteArray& target, const char* data, qint64 length) {
         return errno;
     if (::fstat(self.get(), &old) != 0)
         return errno;
-    // Other names of the same file would keep the old text.
+    // A new file would leave other names of this one with the old text, or
+    // put a regular file where a device or FIFO was, or leave its name for
+    // good in an append-only folder.
     if (old.st_nlink > 1 || !S_ISREG(old.st_mode) || appendOnly(folder.get()))
         return writeInPlace(self, data, length);
     const Errno e = replace(folder.get(), name, self, &old, data, length);
