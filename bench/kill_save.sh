@@ -2,9 +2,12 @@
 # Kills a 200 MB save with SIGKILL at random moments, many times, and checks
 # after each kill that the file is the whole old or the whole new version and
 # that nothing else is left in its folder. Run by hand:
-#   bench/kill_save.sh [BUILD_DIR] [RUNS] [PARENT_FOLDER]
+#   bench/kill_save.sh [BUILD_DIR] [RUNS] [PARENT_FOLDER] [in-place]
 # (BUILD_DIR defaults to build, RUNS to 50, PARENT_FOLDER to /var/tmp; the
-# target bench_kill_save must be built.)
+# target bench_kill_save must be built.) With "in-place" the file has a
+# second hard link, so every save writes into the file itself: that road
+# is taken only where the atomic one cannot keep the file what it is, and
+# this shows what a kill during it leaves.
 set -eu
 build=${1:-build}
 runs=${2:-50}
@@ -15,6 +18,11 @@ fifo=$(mktemp -u /tmp/kill_save_fifo.XXXXXX)
 mkfifo "$fifo"
 trap 'rm -rf "$folder" "$fifo"' EXIT
 file=$folder/Big.java
+second=$folder/Big-link.java
+if [ "${4:-}" = in-place ]; then
+    "$program" "$file" old >/dev/null
+    ln "$file" "$second"
+fi
 
 now_ms() { echo $(($(date +%s%N) / 1000000)); }
 
@@ -60,10 +68,10 @@ for ((run = 1; run <= runs; run++)); do
         # Go on from a known state.
         "$program" "$file" old >/dev/null; on_disk=old
     fi
-    extra=$(find "$folder" -mindepth 1 ! -path "$file" | wc -l)
+    extra=$(find "$folder" -mindepth 1 ! -path "$file" ! -path "$second" | wc -l)
     if [ "$extra" -ne 0 ]; then
         leftovers=$((leftovers + extra))
-        find "$folder" -mindepth 1 ! -path "$file" -delete
+        find "$folder" -mindepth 1 ! -path "$file" ! -path "$second" -delete
     fi
     printf 'run %2d: killed %4d ms into the save of %s: %s\n' "$run" "$delay_ms" "$writing" "$verdict"
 done

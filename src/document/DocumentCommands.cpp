@@ -44,6 +44,16 @@ bool loadInto(Parts& p, std::optional<DocumentLoad>& load, const QString& path, 
         *error = tooLargeReason;
         return false;
     }
+    // The size a file claims is not what it reads (files under /proc claim
+    // 0, and some never end), so both passes stop at the limit themselves;
+    // each sink that stops gives its own reason.
+    const auto fits = [error](qint64& total, qint64 size) {
+        total += size;
+        if (total <= Text1::largestDocument)
+            return true;
+        *error = tooLargeReason;
+        return false;
+    };
     // Memory runs out in the text component's own allocations; the document
     // on screen is still whole, so this is a message, not the end.
     // The lines are counted first, so that the text component makes room
@@ -52,16 +62,27 @@ bool loadInto(Parts& p, std::optional<DocumentLoad>& load, const QString& path, 
     // sixth of the file more memory). A second pass over a file the system
     // has just cached costs less than those copies.
     qint64 lines = 1;
-    const auto count = [&lines](const char* data, qint64 size) {
+    qint64 counted = 0;
+    const auto count = [&](const char* data, qint64 size) {
+        if (!fits(counted, size))
+            return false;
         lines += lineFeeds(data, size);
         return true;
     };
     if (!p.platform.readFile(path, count, error))
         return false;
     try {
-        load.emplace(p.text.beginLoad(length, lines));
-        return p.platform.readFile(
-            path, [&load](const char* data, qint64 size) { return load->add(data, size); }, error);
+        load.emplace(p.text.beginLoad(counted, lines));
+        qint64 loaded = 0;
+        const auto add = [&](const char* data, qint64 size) {
+            if (!fits(loaded, size))
+                return false;
+            if (load->add(data, size))
+                return true;
+            *error = notEnoughMemoryReason;
+            return false;
+        };
+        return p.platform.readFile(path, add, error);
     } catch (const std::bad_alloc&) {
         *error = notEnoughMemoryReason;
         return false;

@@ -3,6 +3,12 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QScopeGuard>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <sys/stat.h>
 
@@ -27,38 +33,45 @@ bool touchFile(const QString& path, QString* error) {
 }
 
 bool readFile(const QString& path, const ByteSink& sink, QString* error) {
-    const QFileInfo info(path);
-    if (!info.exists()) {
-        setError(error, QStringLiteral("No such file"));
+    // Opened before it is looked at, and without waiting: a FIFO or a device
+    // would hold the window (a terminal would even become this process's
+    // own), and a look at the name could see another file than the one
+    // opened.
+    const int fd =
+        ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) {
+        setError(error, errno == ENOENT ? QStringLiteral("No such file") : qt_error_string(errno));
         return false;
     }
-    if (!info.isFile()) {
+    const auto closing = qScopeGuard([fd] { ::close(fd); });
+    struct stat info {};
+    if (::fstat(fd, &info) != 0) {
+        setError(error, qt_error_string(errno));
+        return false;
+    }
+    if (!S_ISREG(info.st_mode)) {
         setError(error, QStringLiteral("Not a regular file"));
-        return false;
-    }
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        setError(error, file.errorString());
         return false;
     }
     // Pieces of 1 MiB keep a 50 MB file to fifty reads without holding a
     // second copy of it in memory, and the buffer stays cheap to fault in.
+    // The size the file claims decides nothing: files under /proc claim 0
+    // and some read without end, so the sink decides when enough is enough.
     constexpr qint64 chunkSize = 1024 * 1024;
     QByteArray buffer(chunkSize, Qt::Uninitialized);
     for (;;) {
-        const qint64 got = file.read(buffer.data(), chunkSize);
+        const ssize_t got = ::read(fd, buffer.data(), size_t(chunkSize));
         if (got < 0) {
-            setError(error, file.errorString());
+            if (errno == EINTR)
+                continue;
+            setError(error, qt_error_string(errno));
             return false;
         }
         if (got == 0)
-            break;
-        if (!sink(buffer.constData(), got)) {
-            setError(error, QStringLiteral("Not enough memory"));
+            return true;
+        if (!sink(buffer.constData(), got))
             return false;
-        }
     }
-    return true;
 }
 
 qint64 fileLength(const QString& path) {

@@ -8,15 +8,24 @@
 namespace tarnwick::fileaccess {
 
 bool touchFile(const QString& path, QString* error);
+// Reads a regular file in pieces, in order, without ever waiting on a FIFO
+// or a device. A sink that returns false ends the read as a failure and
+// leaves `error` to whoever made the sink: only it knows why it stopped.
 bool readFile(const QString& path, const ByteSink& sink, QString* error);
 // Replaces the file's content with exactly these bytes, reaching the disk
-// before it returns true; a symbolic link is followed. A new file is written
-// beside the old one and renamed over it, so after a failure, or a process
-// killed halfway, the old content is there byte for byte and no temporary
-// file is left. Only where the folder forbids new files is the file itself
-// rewritten; a failure there can leave it partly written. Every failure is
-// reported with the system's reason ("No space left on device").
-// Defined in SafeWrite.cpp.
+// before it returns true, and changes nothing else about the file: owner,
+// group, mode, ACL, extended attributes and other hard links stay. A chain of
+// symbolic links is followed to its end, which is created where missing.
+// Refused, with the system's reason, wherever the file itself may not be
+// written. A new file is written beside the old one and renamed over it, so
+// after a failure, or a process killed halfway, the old content is there
+// byte for byte and no temporary file is left. Where that new file could
+// not be made the same as the old one in everything but its content (more
+// than one link, an owner or group this account cannot give, attributes it
+// cannot copy, a folder that forbids new files or the rename), the file
+// itself is rewritten, its room reserved first; a failure there can leave
+// it partly written. Every failure is reported with the system's reason
+// ("No space left on device"). Defined in SafeWrite.cpp.
 bool writeFile(const QString& path, const char* data, qint64 length, QString* error);
 qint64 fileLength(const QString& path);
 std::optional<FileStamp> fileStamp(const QString& path);
