@@ -13,17 +13,6 @@ void setError(QString* error, const QString& text) {
 }
 } // namespace
 
-bool touchFile(const QString& path, QString* error) {
-    QFile file(path);
-    // Append mode creates an absent file and never truncates an existing one.
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Append)) {
-        setError(error, file.errorString());
-        return false;
-    }
-    file.close();
-    return true;
-}
-
 bool readFile(const QString& path, const ByteSink& sink, QString* error) {
     const QFileInfo info(path);
     if (!info.exists()) {

@@ -7,7 +7,6 @@
 // records calls and may inject failures.
 namespace tarnwick::fileaccess {
 
-bool touchFile(const QString& path, QString* error);
 bool readFile(const QString& path, const ByteSink& sink, QString* error);
 // Replaces the file's content with exactly these bytes, reaching the disk
 // before it returns true; a symbolic link is followed. A new file is written

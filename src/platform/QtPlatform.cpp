@@ -2,6 +2,7 @@
 
 #include "platform/FileAccess.h"
 #include "platform/ProcessStarter.h"
+#include "platform/ScriptFiles.h"
 
 #include <QApplication>
 #include <QDir>
@@ -136,7 +137,7 @@ void QtPlatform::enterFolderOf(const QString& path) {
 }
 
 bool QtPlatform::touchFile(const QString& path, QString* error) {
-    return fileaccess::touchFile(path, error);
+    return scriptfiles::touch(path, error);
 }
 
 bool QtPlatform::readFile(const QString& path, const ByteSink& sink, QString* error) {
@@ -152,11 +153,19 @@ qint64 QtPlatform::fileLength(const QString& path) {
 }
 
 bool QtPlatform::deleteFile(const QString& path, QString* error) {
-    return fileaccess::deleteFile(path, error);
+    return scriptfiles::remove(path, error);
 }
 
 bool QtPlatform::startProcess(const QString& commandLine, QString* error) {
     return startInTerminal(commandLine, userTime_.latest(), error);
+}
+
+bool QtPlatform::writeScript(const QString& path, const QByteArray& bytes, QString* error) {
+    return scriptfiles::write(path, bytes, error);
+}
+
+bool QtPlatform::startScript(const QString& name, const QByteArray& bytes, QString* error) {
+    return startScriptInTerminal(name, bytes, userTime_.latest(), error);
 }
 
 void QtPlatform::showWindow(QWidget* window) {
