@@ -108,6 +108,35 @@ private slots:
         QCOMPARE(QByteArray::fromStdString(batch::consoleTitle(name.toStdString(), steps)), title);
     }
 
+    // A script under its name, or a private copy removed once read whose
+    // console is titled with the script's name.
+    void arguments_data() {
+        QTest::addColumn<QByteArrayList>("arguments");
+        QTest::addColumn<QByteArrayList>("invocation"); // file, name, removed; empty for none
+        QTest::newRow("script") << QByteArrayList{"sub/t.bat"}
+                                << QByteArrayList{"sub/t.bat", "t.bat", "kept"};
+        QTest::newRow("private copy")
+            << QByteArrayList{"--copy", "/run/user/1000/temc.bat.x1Yz2w", "temc.bat"}
+            << QByteArrayList{"/run/user/1000/temc.bat.x1Yz2w", "temc.bat", "removed"};
+        QTest::newRow("copy without a name") << QByteArrayList{"--copy", "c"} << QByteArrayList{};
+        QTest::newRow("nothing") << QByteArrayList{} << QByteArrayList{};
+    }
+
+    void arguments() {
+        QFETCH(QByteArrayList, arguments);
+        QFETCH(QByteArrayList, invocation);
+        std::vector<std::string_view> words;
+        for (const QByteArray& argument : arguments)
+            words.emplace_back(argument.constData(), std::size_t(argument.size()));
+        const std::optional<batch::Invocation> parsed = batch::parseArguments(words);
+        QByteArrayList described;
+        if (parsed)
+            described = {QByteArray::fromStdString(parsed->file),
+                         QByteArray::fromStdString(parsed->name),
+                         parsed->removeAfterReading ? "removed" : "kept"};
+        QCOMPARE(described, invocation);
+    }
+
     // The built runner: a refused line creates nothing, is named on stderr,
     // and the lines around it run.
     void runner_data() {

@@ -8,6 +8,7 @@
 #include "support/TestFiles.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QScopeGuard>
@@ -15,6 +16,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <algorithm>
 #include <csignal>
 
 using namespace tarnwick;
@@ -318,6 +320,52 @@ private slots:
         QCOMPARE(runScript(dir.path(), "temr.bat"),
                  QByteArray("Gr\xc3\xbc\xc3\x9f"
                             "e\nPress any key to continue . . . \n"));
+    }
+
+    // Two Command Lines in quick succession, each console starting only
+    // after both scripts were written, as a slow terminal does: each runs
+    // its own command, and the private copies are gone once read.
+    void quickCommandsRunTheirOwnScripts() {
+        QTemporaryDir dir, runtime;
+        const QString previous = QDir::currentPath();
+        QVERIFY(dir.isValid() && runtime.isValid() && QDir::setCurrent(dir.path()));
+        const auto back = qScopeGuard([&previous] { QDir::setCurrent(previous); });
+        const QString terminal = dir.filePath("slow-terminal");
+        QVERIFY(writeBytes(terminal, "#!/bin/sh\nsleep 0.5\nexec \"$@\" </dev/null\n") &&
+                QFile::setPermissions(terminal, QFile::ReadOwner | QFile::ExeOwner));
+        ConsoleSetup setup = setupIn(dir.path(), QProcessEnvironment::systemEnvironment());
+        setup.environment.insert("XDG_RUNTIME_DIR", runtime.path());
+        setup.terminals = {known("xdg-terminal-exec")};
+        setup.terminals.first().name = terminal;
+        test::FakePlatform platform;
+        platform.startsScript = [&setup](const QString& name, const QByteArray& bytes,
+                                         QString* error) {
+            return startScriptInTerminal(name, bytes, setup, error);
+        };
+        platform.inputAnswers = {"echo A >> race.log", "echo B >> race.log"};
+
+        QElapsedTimer both;
+        both.start();
+        runner::comlne(platform);
+        runner::comlne(platform);
+        QVERIFY2(both.elapsed() < 400, "the second script came after the first console read");
+        QCOMPARE(platform.started, (QStringList{"temc.bat", "temc.bat"}));
+        const auto lines = [] { // the consoles run side by side, in either order
+            QByteArrayList ran = test::readBytes("race.log").split('\n');
+            std::sort(ran.begin(), ran.end());
+            return ran;
+        };
+        QTRY_COMPARE_WITH_TIMEOUT(lines(), (QByteArrayList{"", "A", "B"}), 20000);
+        QCOMPARE(test::readBytes("temc.bat"),
+                 runner::launchScriptBytes("echo B >> race.log", CodePage::SingleByte));
+        QTRY_COMPARE_WITH_TIMEOUT(
+            QDir(runtime.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+            QStringList(), 20000);
+        // No terminal at all: the copy goes at once.
+        setup.terminals = {};
+        QString error;
+        QVERIFY(!startScriptInTerminal("temc.bat", "echo C", setup, &error));
+        QVERIFY(QDir(runtime.path()).isEmpty());
     }
 
     void realTerminal() {

@@ -2,13 +2,22 @@
 // disk, the command lines handed to process start, and every message.
 #include "runner/RunCommands.h"
 #include "support/Editor.h"
+#include "support/OtherAccounts.h"
 #include "support/TestFiles.h"
 
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <future>
 #include <optional>
 #include <tuple>
+
+#include <csignal>
+#include <poll.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using namespace tarnwick;
 using namespace tarnwick::test;
@@ -21,6 +30,51 @@ QByteArray script(const QByteArray& commandLine) {
 
 PlatformCall onFile(const char* service, const char* file) {
     return {service, file, {}, -1};
+}
+
+// Whether a byte arrives on fd within the bound.
+bool awaitByte(int fd, int milliseconds = 10000) {
+    pollfd ready{fd, POLLIN, 0};
+    char byte = 0;
+    return ::poll(&ready, 1, milliseconds) == 1 && ::read(fd, &byte, 1) == 1;
+}
+
+// Runs body in a child process and hands back what it returned, or "hung"
+// when it has not returned within the bound: a command that blocks fails
+// its row instead of stopping the suite.
+QString boundedInChild(const std::function<QString()>& body) {
+    int channel[2];
+    if (::pipe(channel) != 0)
+        return "no pipe";
+    const pid_t child = ::fork();
+    if (child == 0) {
+        const QByteArray answer = body().toUtf8();
+        const bool sent = ::write(channel[1], answer.constData(), size_t(answer.size())) ==
+                          ssize_t(answer.size());
+        ::_exit(sent ? 0 : 1);
+    }
+    ::close(channel[1]);
+    QByteArray answer;
+    pollfd ready{channel[0], POLLIN, 0};
+    char buffer[4096];
+    ssize_t got = -1;
+    while (::poll(&ready, 1, 10000) == 1 && (got = ::read(channel[0], buffer, sizeof buffer)) > 0)
+        answer.append(buffer, got);
+    ::close(channel[0]);
+    if (got != 0) {
+        ::kill(child, SIGKILL);
+        answer = "hung";
+    }
+    ::waitpid(child, nullptr, 0);
+    return QString::fromUtf8(answer);
+}
+
+// What a command told the user and started, as one text.
+QString outcome(const FakePlatform& platform) {
+    QStringList told;
+    for (const PlatformCall& call : platform.callsOf("messageBox"))
+        told.append(call.title + ": " + call.text);
+    return told.join(" | ") + " started " + platform.started.join(", ");
 }
 
 const QHash<QString, QString> failureTitle{{"compile", "Can't compile"}, {"ncomp", "Can't compile"},
@@ -256,6 +310,109 @@ private slots:
                                       write, start, touch, onFile("touch", "temr.bat"), remove,
                                       onFile("delete", "temr.bat")}));
         QCOMPARE(filesIn("."), QStringList());
+    }
+
+    // Names that are no regular file: a link is never followed, nothing
+    // is opened that could block, and closing still removes the names.
+    void strangeScripts_data() {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("outcome");
+        QTest::addColumn<QStringList>("left");
+        QTest::newRow("Compile, dangling link")
+            << "compile"
+            << "link"
+            << "Can't compile: temc.bat could not be created\rIt is a symbolic link, not a "
+               "regular file started "
+            << QStringList{"temc.bat", "temr.bat"};
+        QTest::newRow("Command Line, FIFO")
+            << "comlne"
+            << "fifo"
+            << "Can't run: temc.bat could not be created\rIt is a named pipe, not a regular "
+               "file started "
+            << QStringList{"temc.bat", "temr.bat"};
+        QTest::newRow("close, dangling links") << "close"
+                                               << "link"
+                                               << " started " << QStringList();
+        QTest::newRow("close, FIFOs") << "close"
+                                      << "fifo"
+                                      << " started " << QStringList();
+    }
+    void strangeScripts() {
+        QFETCH(QString, command);
+        QFETCH(QString, kind);
+        QFETCH(QString, outcome);
+        QFETCH(QStringList, left);
+        const QString elsewhere = dir_->filePath("elsewhere");
+        QVERIFY(QDir().mkpath(elsewhere) && QDir().mkpath("work") && QDir::setCurrent("work"));
+        for (const char* name : {"temc.bat", "temr.bat"}) {
+            QVERIFY(kind == "link" ? QFile::link(elsewhere + "/" + name, name)
+                                   : ::mkfifo(name, 0644) == 0);
+        }
+        const QString happened = boundedInChild([&command] {
+            FakePlatform platform;
+            platform.inputAnswers.push_back("echo hi");
+            if (command == "close")
+                runner::removeLaunchScripts(platform);
+            else if (command == "compile")
+                runner::compile("Hello.java", platform);
+            else
+                runner::comlne(platform);
+            return ::outcome(platform);
+        });
+        QCOMPARE(happened, outcome);
+        QCOMPARE(filesIn(elsewhere), QStringList());
+        QCOMPARE(filesIn("."), left);
+    }
+
+    // In a folder shared with a group, another member swaps the script for
+    // a link to the user's private file while Command Line asks.
+    void linkPlantedWhileAsking() {
+        QString why;
+        const std::optional<OtherAccounts> accounts = OtherAccounts::get(&why);
+        if (!accounts)
+            QSKIP(qPrintable(why));
+        const QByteArray shared = QFile::encodeName(dir_->filePath("class"));
+        const QByteArray own = QFile::encodeName(dir_->filePath("alice"));
+        const QByteArray notes = own + "/notes.txt";
+        const QByteArray planted = shared + "/temc.bat";
+        QVERIFY(openToOthers(dir_->path()));
+        QVERIFY(::mkdir(shared, 0) == 0 && ::chown(shared, 0, accounts->shared) == 0 &&
+                ::chmod(shared, 02770) == 0);
+        QVERIFY(::mkdir(own, 0700) == 0 && writeBytes(QFile::decodeName(notes), "private notes"));
+        QVERIFY(::chmod(notes, 0600) == 0);
+        for (const QByteArray& path : {own, notes})
+            QVERIFY(::chown(path, accounts->alice.uid, accounts->alice.gid) == 0);
+        int go[2], swapped[2];
+        QVERIFY(::pipe(go) == 0 && ::pipe(swapped) == 0);
+
+        std::future<QString> bob = std::async(std::launch::async, [&] {
+            return runAs(accounts->bob, accounts->shared, [&]() -> QString {
+                if (!awaitByte(go[0]))
+                    return "never asked";
+                const bool done = ::unlink(planted) == 0 && ::symlink(notes, planted) == 0;
+                return ::write(swapped[1], "s", 1) == 1 && done ? "swapped" : "no swap";
+            });
+        });
+        const QString alice = runAs(accounts->alice, accounts->shared, [&] {
+            FakePlatform platform;
+            platform.inputAnswers.push_back("echo hi");
+            platform.whileAsking = [&] {
+                if (::write(go[1], "g", 1) != 1 || !awaitByte(swapped[0]))
+                    platform.inputAnswers = {"bob did not answer"};
+            };
+            if (!QDir::setCurrent(QFile::decodeName(shared)))
+                return QString("cannot enter the shared folder");
+            runner::comlne(platform);
+            return ::outcome(platform);
+        });
+        QCOMPARE(bob.get(), "swapped");
+        for (const int fd : {go[0], go[1], swapped[0], swapped[1]})
+            ::close(fd);
+        QCOMPARE(alice, " started temc.bat");
+        QCOMPARE(readBytes(QFile::decodeName(notes)), "private notes");
+        QVERIFY(!QFileInfo(QFile::decodeName(planted)).isSymLink());
+        QCOMPARE(readBytes(QFile::decodeName(planted)), script("echo hi"));
     }
 
     void conditionsNotice() {

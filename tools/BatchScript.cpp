@@ -90,6 +90,19 @@ std::string consoleTitle(std::string_view scriptName, const std::vector<Step>& s
     return clean;
 }
 
+std::optional<Invocation> parseArguments(const std::vector<std::string_view>& arguments) {
+    const auto bareName = [](std::string_view path) {
+        const auto slash = path.rfind('/');
+        return std::string(slash == std::string_view::npos ? path : path.substr(slash + 1));
+    };
+    if (arguments.size() == 1 && !arguments[0].empty())
+        return Invocation{std::string(arguments[0]), bareName(arguments[0]), false};
+    if (arguments.size() == 3 && arguments[0] == "--copy" && !arguments[1].empty() &&
+        !bareName(arguments[2]).empty())
+        return Invocation{std::string(arguments[1]), bareName(arguments[2]), true};
+    return std::nullopt;
+}
+
 std::string refusalMessage(int lineNumber) {
     return "tarnwick-batch: line " + std::to_string(lineNumber) +
            " holds a NUL byte and was not run";

@@ -2,6 +2,7 @@
 
 // What the script runner does with a launch script, decided without running
 // anything: plain C++, so the runner, its tests and the fuzz targets share it.
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -32,6 +33,23 @@ std::vector<Step> parseScript(std::string_view bytes);
 // characters become blanks, so the title cannot end the escape sequence
 // that carries it, and it is cut at a character boundary to stay short.
 std::string consoleTitle(std::string_view scriptName, const std::vector<Step>& steps);
+
+// What the runner is asked to run, from its arguments: "SCRIPT" reads the
+// script under its name; "--copy COPY NAME" reads a private copy of the
+// bytes of the script NAME, made for this run alone, and removes it once
+// read, so that a later command writing NAME again cannot change what this
+// console runs. None for anything else.
+struct Invocation {
+    std::string file; // what to read
+    std::string name; // the script's name for the title, without folders
+    bool removeAfterReading = false;
+
+    bool operator==(const Invocation&) const = default;
+};
+std::optional<Invocation> parseArguments(const std::vector<std::string_view>& arguments);
+
+inline constexpr const char* usage =
+    "usage: tarnwick-batch SCRIPT | tarnwick-batch --copy COPY NAME";
 
 // What the runner says on stderr instead of running a refused line.
 std::string refusalMessage(int lineNumber);

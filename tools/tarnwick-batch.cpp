@@ -3,8 +3,12 @@
 // returns. BatchScript decides what each line does; this file only runs it.
 //
 // Usage: tarnwick-batch SCRIPT
+//        tarnwick-batch --copy COPY NAME   (a private copy of NAME's bytes,
+//                                           removed once read)
 #include "BatchScript.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -12,8 +16,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -29,28 +31,58 @@ std::string workingFolder() {
     return buffer.data();
 }
 
+// The whole script, or an error number. Only a regular file is read, and
+// opening cannot block on a FIFO put in its place; a private copy is never
+// read through a link.
+int readScript(const tarnwick::batch::Invocation& invocation, std::string& bytes) {
+    const int fd =
+        ::open(invocation.file.c_str(), O_RDONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC |
+                                            (invocation.removeAfterReading ? O_NOFOLLOW : 0));
+    if (fd < 0)
+        return errno;
+    struct stat info {};
+    int error = ::fstat(fd, &info) != 0 ? errno : S_ISREG(info.st_mode) ? 0 : EINVAL;
+    char buffer[65536];
+    while (error == 0) {
+        const ssize_t got = ::read(fd, buffer, sizeof buffer);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0)
+            error = errno;
+        if (got <= 0)
+            break;
+        bytes.append(buffer, std::size_t(got));
+    }
+    ::close(fd);
+    return error;
+}
+
 } // namespace
 
 int main(int argc, char* argv[]) {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: tarnwick-batch SCRIPT\n");
+    const std::optional<tarnwick::batch::Invocation> invocation =
+        tarnwick::batch::parseArguments({argv + 1, argv + argc});
+    if (!invocation) {
+        std::fprintf(stderr, "%s\n", tarnwick::batch::usage);
         return 2;
     }
-    std::ifstream file(argv[1], std::ios::binary);
-    if (!file) {
-        std::fprintf(stderr, "tarnwick-batch: cannot read %s: %s\n", argv[1], std::strerror(errno));
+    std::string bytes;
+    const int readError = readScript(*invocation, bytes);
+    // The copy was made for this run alone; nothing else will remove it.
+    if (invocation->removeAfterReading)
+        ::unlink(invocation->file.c_str());
+    if (readError != 0) {
+        std::fprintf(stderr, "tarnwick-batch: cannot read %s: %s\n", invocation->file.c_str(),
+                     readError == EINVAL ? "not a regular file" : std::strerror(readError));
         return 1;
     }
-    const std::string bytes{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-    file.close();
 
     const std::vector<tarnwick::batch::Step> steps = tarnwick::batch::parseScript(bytes);
     if (isatty(STDOUT_FILENO)) {
         // The terminal's title names the script, as "ESC ] 0 ; title BEL"
         // sets it in xterm and the terminals that follow it.
-        const std::string name =
-            std::strrchr(argv[1], '/') ? std::strrchr(argv[1], '/') + 1 : argv[1];
-        std::printf("\033]0;%s\007", tarnwick::batch::consoleTitle(name, steps).c_str());
+        std::printf("\033]0;%s\007",
+                    tarnwick::batch::consoleTitle(invocation->name, steps).c_str());
         std::fflush(stdout);
     }
 

@@ -21,17 +21,6 @@ void setError(QString* error, const QString& text) {
 }
 } // namespace
 
-bool touchFile(const QString& path, QString* error) {
-    QFile file(path);
-    // Append mode creates an absent file and never truncates an existing one.
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Append)) {
-        setError(error, file.errorString());
-        return false;
-    }
-    file.close();
-    return true;
-}
-
 bool readFile(const QString& path, const ByteSink& sink, QString* error) {
     // Opened before it is looked at, and without waiting: a FIFO or a device
     // would hold the window (a terminal would even become this process's

@@ -7,7 +7,6 @@
 // records calls and may inject failures.
 namespace tarnwick::fileaccess {
 
-bool touchFile(const QString& path, QString* error);
 // Reads a regular file in pieces, in order, without ever waiting on a FIFO
 // or a device. A sink that returns false ends the read as a failure and
 // leaves `error` to whoever made the sink: only it knows why it stopped.

@@ -85,6 +85,16 @@ public:
     // once; nobody waits for it.
     virtual bool startProcess(const QString& commandLine, QString* error) = 0;
 
+    // Launch scripts. touchFile and deleteFile above serve them alone: they
+    // never open a name through a link or anything but a regular file, and
+    // never block. A script is written as a new regular file under its own
+    // name, replacing whatever had the name.
+    virtual bool writeScript(const QString& path, const QByteArray& bytes, QString* error) = 0;
+    // Runs these bytes as the script `name` in a new console and returns at
+    // once. The console gets a private copy, so what a later command writes
+    // under the same name never reaches it.
+    virtual bool startScript(const QString& name, const QByteArray& bytes, QString* error) = 0;
+
     // Modeless; a visible window is brought forward.
     virtual void showWindow(QWidget* window) = 0;
     // Runs the window's close handling; a window that is not open is left alone.

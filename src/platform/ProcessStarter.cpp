@@ -2,10 +2,12 @@
 
 #include "platform/CommandLineSplit.h"
 #include "platform/HelperLocation.h"
+#include "platform/ScriptFiles.h"
 #include "platform/StartupNotification.h"
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
@@ -80,8 +82,10 @@ ConsoleSetup defaultConsoleSetup() {
     return setup;
 }
 
-std::optional<ConsoleLaunch> planConsoleLaunch(const QString& commandLine,
-                                               const ConsoleSetup& setup, QString* error) {
+namespace {
+
+// The launch without its program yet: where and with what it runs.
+ConsoleLaunch launchBase(const ConsoleSetup& setup) {
     ConsoleLaunch launch;
     launch.workingDirectory = setup.workingDirectory;
     launch.environment = setup.environment;
@@ -91,39 +95,23 @@ std::optional<ConsoleLaunch> planConsoleLaunch(const QString& commandLine,
     launch.environment.insert(QStringLiteral("PATH"),
                               path.isEmpty() ? setup.helperDirectory
                                              : setup.helperDirectory + QLatin1Char(':') + path);
+    return launch;
+}
 
-    QStringList command = splitCommandLine(commandLine);
-    if (command.isEmpty()) {
-        setError(error, QStringLiteral("The command line is empty"));
+// The script runner, or none with the reason.
+std::optional<QString> scriptRunnerIn(const ConsoleSetup& setup, QString* error) {
+    const QString runner = QDir(setup.helperDirectory).filePath(scriptRunner);
+    if (!isRunnable(runner)) {
+        setError(error, QStringLiteral("The script runner %1 was not found").arg(runner));
         return std::nullopt;
     }
-    const QString name = command.first();
-    // What runs, as the console's title; the script runner names a script's
-    // commands itself once it has read them.
-    QString title = command.join(QLatin1Char(' '));
-    if (endsWithBat(name)) {
-        const QString runner = QDir(setup.helperDirectory).filePath(scriptRunner);
-        if (!isRunnable(runner)) {
-            setError(error, QStringLiteral("The script runner %1 was not found").arg(runner));
-            return std::nullopt;
-        }
-        if (!QFileInfo(QDir(setup.workingDirectory).filePath(name)).isFile()) {
-            setError(error, QStringLiteral("There is no script %1 in %2")
-                                .arg(name, QDir::toNativeSeparators(setup.workingDirectory)));
-            return std::nullopt;
-        }
-        command.prepend(runner);
-        title = name;
-    } else if (name.compare(QStringLiteral("command.com"), Qt::CaseInsensitive) == 0) {
-        command.first() = setup.loginShell;
-        title = setup.loginShell;
-    } else if (findProgram(name, setup.workingDirectory, launch.environment).isEmpty()) {
-        // Checked here because the terminal would show the failure for an
-        // instant and close.
-        setError(error, QStringLiteral("No program named %1 was found").arg(name));
-        return std::nullopt;
-    }
+    return runner;
+}
 
+// The launch with a terminal running command under title.
+std::optional<ConsoleLaunch> inTerminal(ConsoleLaunch launch, const QStringList& command,
+                                        const QString& title, const ConsoleSetup& setup,
+                                        QString* error) {
     const std::optional<TerminalInvocation> terminal = terminalInvocation(
         command, title, terminalsToTry(setup.terminals, setup.environment),
         [&](const QString& terminalName) {
@@ -140,6 +128,81 @@ std::optional<ConsoleLaunch> planConsoleLaunch(const QString& commandLine,
     return launch;
 }
 
+bool startLaunch(const ConsoleLaunch& launch, const ConsoleSetup& setup, QString* error,
+                 qint64* pid) {
+    QProcess process;
+    process.setProgram(launch.program);
+    process.setArguments(launch.arguments);
+    process.setWorkingDirectory(launch.workingDirectory);
+    process.setProcessEnvironment(launch.environment);
+    // The id in the environment alone is not enough for every window
+    // manager: openbox believes a launch time only from the announcement.
+    if (const QString id = launch.environment.value(QStringLiteral("DESKTOP_STARTUP_ID"));
+        !id.isEmpty())
+        announceStartup(id, QFileInfo(launch.program).fileName(), setup.userTime);
+    // Detached: the editor never waits for a console, and a console outlives
+    // the editor that started it.
+    if (!process.startDetached(pid)) {
+        const QString reason = process.errorString();
+        setError(error,
+                 reason.isEmpty()
+                     ? QStringLiteral("The terminal %1 could not be started").arg(launch.program)
+                     : reason);
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+std::optional<ConsoleLaunch> planConsoleLaunch(const QString& commandLine,
+                                               const ConsoleSetup& setup, QString* error) {
+    const ConsoleLaunch launch = launchBase(setup);
+    QStringList command = splitCommandLine(commandLine);
+    if (command.isEmpty()) {
+        setError(error, QStringLiteral("The command line is empty"));
+        return std::nullopt;
+    }
+    const QString name = command.first();
+    // What runs, as the console's title; the script runner names a script's
+    // commands itself once it has read them.
+    QString title = command.join(QLatin1Char(' '));
+    if (endsWithBat(name)) {
+        const std::optional<QString> runner = scriptRunnerIn(setup, error);
+        if (!runner)
+            return std::nullopt;
+        if (!QFileInfo(QDir(setup.workingDirectory).filePath(name)).isFile()) {
+            setError(error, QStringLiteral("There is no script %1 in %2")
+                                .arg(name, QDir::toNativeSeparators(setup.workingDirectory)));
+            return std::nullopt;
+        }
+        command.prepend(*runner);
+        title = name;
+    } else if (name.compare(QStringLiteral("command.com"), Qt::CaseInsensitive) == 0) {
+        command.first() = setup.loginShell;
+        title = setup.loginShell;
+    } else if (findProgram(name, setup.workingDirectory, launch.environment).isEmpty()) {
+        // Checked here because the terminal would show the failure for an
+        // instant and close.
+        setError(error, QStringLiteral("No program named %1 was found").arg(name));
+        return std::nullopt;
+    }
+    return inTerminal(launch, command, title, setup, error);
+}
+
+std::optional<ConsoleLaunch> planScriptLaunch(const QString& scriptName, const QString& copy,
+                                              const ConsoleSetup& setup, QString* error) {
+    const std::optional<QString> runner = scriptRunnerIn(setup, error);
+    if (!runner)
+        return std::nullopt;
+    if (!QFileInfo(copy).isFile()) {
+        setError(error, QStringLiteral("There is no copy %1 of the script").arg(copy));
+        return std::nullopt;
+    }
+    return inTerminal(launchBase(setup), {*runner, QStringLiteral("--copy"), copy, scriptName},
+                      scriptName, setup, error);
+}
+
 bool startInTerminal(const QString& commandLine, quint32 userTime, QString* error) {
     ConsoleSetup setup = defaultConsoleSetup();
     setup.userTime = userTime;
@@ -149,29 +212,28 @@ bool startInTerminal(const QString& commandLine, quint32 userTime, QString* erro
 bool startInTerminal(const QString& commandLine, const ConsoleSetup& setup, QString* error,
                      qint64* pid) {
     const std::optional<ConsoleLaunch> launch = planConsoleLaunch(commandLine, setup, error);
-    if (!launch)
+    return launch && startLaunch(*launch, setup, error, pid);
+}
+
+bool startScriptInTerminal(const QString& scriptName, const QByteArray& bytes, quint32 userTime,
+                           QString* error) {
+    ConsoleSetup setup = defaultConsoleSetup();
+    setup.userTime = userTime;
+    return startScriptInTerminal(scriptName, bytes, setup, error);
+}
+
+bool startScriptInTerminal(const QString& scriptName, const QByteArray& bytes,
+                           const ConsoleSetup& setup, QString* error, qint64* pid) {
+    const std::optional<QString> copy =
+        scriptfiles::privateCopy(scriptName, bytes, setup.environment, error);
+    if (!copy)
         return false;
-    QProcess process;
-    process.setProgram(launch->program);
-    process.setArguments(launch->arguments);
-    process.setWorkingDirectory(launch->workingDirectory);
-    process.setProcessEnvironment(launch->environment);
-    // The id in the environment alone is not enough for every window
-    // manager: openbox believes a launch time only from the announcement.
-    if (const QString id = launch->environment.value(QStringLiteral("DESKTOP_STARTUP_ID"));
-        !id.isEmpty())
-        announceStartup(id, QFileInfo(launch->program).fileName(), setup.userTime);
-    // Detached: the editor never waits for a console, and a console outlives
-    // the editor that started it.
-    if (!process.startDetached(pid)) {
-        const QString reason = process.errorString();
-        setError(error,
-                 reason.isEmpty()
-                     ? QStringLiteral("The terminal %1 could not be started").arg(launch->program)
-                     : reason);
-        return false;
-    }
-    return true;
+    const std::optional<ConsoleLaunch> launch = planScriptLaunch(scriptName, *copy, setup, error);
+    if (launch && startLaunch(*launch, setup, error, pid))
+        return true;
+    // Nobody else will ever read it.
+    QFile::remove(*copy);
+    return false;
 }
 
 } // namespace tarnwick

@@ -46,11 +46,27 @@ struct ConsoleLaunch {
 std::optional<ConsoleLaunch> planConsoleLaunch(const QString& commandLine,
                                                const ConsoleSetup& setup, QString* error);
 
+// The same for a launch script run from a private copy of its bytes: the
+// script runner reads the copy, removes it and titles the console with the
+// script's name, so the console never reads the name that later commands
+// write again. None, with the reason, when the copy, the script runner or
+// a terminal is missing.
+std::optional<ConsoleLaunch> planScriptLaunch(const QString& scriptName, const QString& copy,
+                                              const ConsoleSetup& setup, QString* error);
+
 // Starts a command line in a new terminal window without waiting for it;
 // userTime as in ConsoleSetup.
 bool startInTerminal(const QString& commandLine, quint32 userTime, QString* error);
 // The same with an explicit setup; pid receives the terminal's process id.
 bool startInTerminal(const QString& commandLine, const ConsoleSetup& setup, QString* error,
                      qint64* pid = nullptr);
+
+// Starts a launch script's bytes in a new terminal window through a private
+// copy (see scriptfiles::privateCopy), which is removed at once when no
+// terminal starts.
+bool startScriptInTerminal(const QString& scriptName, const QByteArray& bytes, quint32 userTime,
+                           QString* error);
+bool startScriptInTerminal(const QString& scriptName, const QByteArray& bytes,
+                           const ConsoleSetup& setup, QString* error, qint64* pid = nullptr);
 
 } // namespace tarnwick

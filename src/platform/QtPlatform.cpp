@@ -2,6 +2,7 @@
 
 #include "platform/FileAccess.h"
 #include "platform/ProcessStarter.h"
+#include "platform/ScriptFiles.h"
 
 #include <QApplication>
 #include <QDir>
@@ -140,7 +141,7 @@ void QtPlatform::enterFolderOf(const QString& path) {
 }
 
 bool QtPlatform::touchFile(const QString& path, QString* error) {
-    return fileaccess::touchFile(path, error);
+    return scriptfiles::touch(path, error);
 }
 
 bool QtPlatform::readFile(const QString& path, const ByteSink& sink, QString* error) {
@@ -160,11 +161,19 @@ std::optional<FileStamp> QtPlatform::fileStamp(const QString& path) {
 }
 
 bool QtPlatform::deleteFile(const QString& path, QString* error) {
-    return fileaccess::deleteFile(path, error);
+    return scriptfiles::remove(path, error);
 }
 
 bool QtPlatform::startProcess(const QString& commandLine, QString* error) {
     return startInTerminal(commandLine, userTime_.latest(), error);
+}
+
+bool QtPlatform::writeScript(const QString& path, const QByteArray& bytes, QString* error) {
+    return scriptfiles::write(path, bytes, error);
+}
+
+bool QtPlatform::startScript(const QString& name, const QByteArray& bytes, QString* error) {
+    return startScriptInTerminal(name, bytes, userTime_.latest(), error);
 }
 
 void QtPlatform::showWindow(QWidget* window) {

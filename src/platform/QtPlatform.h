@@ -26,6 +26,8 @@ public:
     std::optional<FileStamp> fileStamp(const QString& path) override;
     bool deleteFile(const QString& path, QString* error) override;
     bool startProcess(const QString& commandLine, QString* error) override;
+    bool writeScript(const QString& path, const QByteArray& bytes, QString* error) override;
+    bool startScript(const QString& name, const QByteArray& bytes, QString* error) override;
     void showWindow(QWidget* window) override;
     void closeWindow(QWidget* window) override;
 

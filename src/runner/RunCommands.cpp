@@ -43,15 +43,21 @@ bool start(PlatformServices& platform, const QString& commandLine, const QString
 }
 
 // The second half: the four lines into the empty script, then start it.
+// The console gets the bytes themselves: by the time it would read the
+// script, a quicker next command may have written it again.
 bool finishScript(PlatformServices& platform, const QString& fileName, const QString& commandLine,
                   const QString& title) {
     const QByteArray bytes = launchScriptBytes(commandLine, platform.codePage());
     QString error;
-    if (!platform.writeFile(fileName, bytes.constData(), bytes.size(), &error)) {
+    if (!platform.writeScript(fileName, bytes, &error)) {
         tell(platform, cantWriteText(fileName, error), title);
         return false;
     }
-    return start(platform, fileName, title);
+    if (!platform.startScript(fileName, bytes, &error)) {
+        tell(platform, cantStartText(fileName, error), title);
+        return false;
+    }
+    return true;
 }
 
 bool titled(const QString& fileTitle, PlatformServices& platform, const QString& title) {

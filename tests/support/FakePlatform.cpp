@@ -1,6 +1,7 @@
 #include "support/FakePlatform.h"
 
 #include "platform/FileAccess.h"
+#include "platform/ScriptFiles.h"
 
 #include <QFileInfo>
 #include <QWidget>
@@ -62,6 +63,8 @@ MsgAnswer FakePlatform::messageBox(const QString& text, MsgStyle style, const QS
 
 QString FakePlatform::inputBox(const QString& prompt, const QString& title) {
     calls.append({QStringLiteral("inputBox"), prompt, title, -1});
+    if (whileAsking)
+        whileAsking();
     return take(inputAnswers, QString());
 }
 
@@ -81,7 +84,7 @@ void FakePlatform::enterFolderOf(const QString& path) {
 }
 
 bool FakePlatform::touchFile(const QString& path, QString* error) {
-    return !failing(QStringLiteral("touch"), path, error) && fileaccess::touchFile(path, error);
+    return !failing(QStringLiteral("touch"), path, error) && scriptfiles::touch(path, error);
 }
 
 bool FakePlatform::readFile(const QString& path, const ByteSink& sink, QString* error) {
@@ -110,13 +113,25 @@ std::optional<FileStamp> FakePlatform::fileStamp(const QString& path) {
 }
 
 bool FakePlatform::deleteFile(const QString& path, QString* error) {
-    return !failing(QStringLiteral("delete"), path, error) && fileaccess::deleteFile(path, error);
+    return !failing(QStringLiteral("delete"), path, error) && scriptfiles::remove(path, error);
 }
 
 bool FakePlatform::startProcess(const QString& commandLine, QString* error) {
     if (failing(QStringLiteral("start"), commandLine, error))
         return false;
     started.append(commandLine);
+    return true;
+}
+
+bool FakePlatform::writeScript(const QString& path, const QByteArray& bytes, QString* error) {
+    return !failing(QStringLiteral("write"), path, error) && scriptfiles::write(path, bytes, error);
+}
+
+bool FakePlatform::startScript(const QString& name, const QByteArray& bytes, QString* error) {
+    if (failing(QStringLiteral("start"), name, error) ||
+        (startsScript && !startsScript(name, bytes, error)))
+        return false;
+    started.append(name);
     return true;
 }
 

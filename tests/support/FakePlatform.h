@@ -36,6 +36,9 @@ public:
     std::deque<QString> inputAnswers;
     std::deque<std::optional<FileChoice>> openAnswers;
     std::deque<std::optional<FileChoice>> saveAnswers;
+    // Runs while the input box asks, before it answers: what another
+    // process does in that time.
+    std::function<void()> whileAsking;
 
     // Failure injection: a call, as "service text" (for example
     // "write /tmp/x/A.java" or "start temr.bat"), to the reason it fails
@@ -68,6 +71,11 @@ public:
     std::optional<FileStamp> fileStamp(const QString& path) override;
     bool deleteFile(const QString& path, QString* error) override;
     bool startProcess(const QString& commandLine, QString* error) override;
+    bool writeScript(const QString& path, const QByteArray& bytes, QString* error) override;
+    // Records the start as "start <name>"; runs `startsScript` when a test
+    // gives one, else starts nothing.
+    bool startScript(const QString& name, const QByteArray& bytes, QString* error) override;
+    std::function<bool(const QString& name, const QByteArray& bytes, QString* error)> startsScript;
     void showWindow(QWidget* window) override;
     void closeWindow(QWidget* window) override;
 
