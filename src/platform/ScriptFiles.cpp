@@ -84,10 +84,16 @@ std::optional<QByteArray> privateFolder(const QProcessEnvironment& environment, 
 bool touch(const QString& path, QString* error) {
     const QByteArray name = QFile::encodeName(path);
     struct stat info {};
-    // Not even opened when it is something else: opening a FIFO waits for
-    // a reader, and opening a device can do anything the device likes.
-    if (::lstat(name.constData(), &info) == 0 && !S_ISREG(info.st_mode))
-        return fail(error, notRegular(info.st_mode));
+    // A link is never opened, as it would lead elsewhere: the name exists,
+    // which is all a touch is for, and the delete after it removes the link
+    // itself. Nothing else is even opened: opening a FIFO waits for a
+    // reader, and opening a device can do anything the device likes.
+    if (::lstat(name.constData(), &info) == 0) {
+        if (S_ISLNK(info.st_mode))
+            return true;
+        if (!S_ISREG(info.st_mode))
+            return fail(error, notRegular(info.st_mode));
+    }
     // The name may change between the look and the open: the open itself
     // refuses a link and cannot block, and what it opened is checked.
     const int fd =

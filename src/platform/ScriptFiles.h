@@ -13,8 +13,9 @@
 namespace tarnwick::scriptfiles {
 
 // Opens the script for writing and closes it at once, creating it empty
-// when absent; fails with the reason when the name is anything but a
-// regular file.
+// when absent. A symbolic link under the name is left unopened (the delete
+// that follows removes it); anything else but a regular file fails, with
+// the reason.
 bool touch(const QString& path, QString* error);
 
 // Removes the name itself, whatever it is apart from a folder; a link goes,
