@@ -26,6 +26,8 @@ packages=(
     # the accessibility tests: Qt's platform accessibility switched on in
     # the offscreen tests, a screen reader's view over AT-SPI end to end
     qt6-base-private-dev at-spi2-core python3-pyatspi dbus
+    # the session test's stand-in for GNOME's session manager
+    python3-gi
     # the sanitizer build and the fuzz targets of test.sh
     clang libclang-rt-14-dev
     # the format check of CI
