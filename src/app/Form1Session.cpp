@@ -36,13 +36,16 @@ bool Form1::sessionMayEnd() {
 }
 
 void Form1::commitData(QSessionManager& manager) {
-    // Without interaction nothing may be asked; the text stays unsaved, and
-    // if the session ends all the same the emergency copy keeps it.
-    if (!manager.allowsInteraction())
+    // Saved text needs no turn to ask. Without interaction nothing may be
+    // asked; the text stays unsaved, and if the session ends all the same
+    // the emergency copy keeps it.
+    if (state_.isSaved || !manager.allowsInteraction())
         return;
-    const bool mayEnd = sessionMayEnd();
-    manager.release();
-    if (!mayEnd)
+    // Giving the turn back tells the session manager "go on"; a cancel is
+    // carried by the turn's end, which Qt sends once this returns.
+    if (sessionMayEnd())
+        manager.release();
+    else
         manager.cancel();
 }
 

@@ -43,6 +43,8 @@ private slots:
     void endedFromOutside_data();
     void endedFromOutside();
     void logoutWaitsForUnsavedText();
+    void sessionManagerAsks_data();
+    void sessionManagerAsks();
 
 private:
     // The editor as a user's session starts it, its standard error kept in a
@@ -179,6 +181,72 @@ void TestE2eSession::logoutWaitsForUnsavedText() {
              }));
     // The window it names is the editor's own.
     QVERIFY(s_->desktop->windows(Session::titleOf(QStringLiteral("Hello.java"))).contains(xid));
+    manager.kill();
+    manager.waitForFinished();
+}
+
+void TestE2eSession::sessionManagerAsks_data() {
+    QTest::addColumn<bool>("unsaved");
+    QTest::addColumn<QString>("answer"); // the key that answers the question
+    QTest::addColumn<QStringList>("steps");
+    QTest::addColumn<QByteArray>("file");
+    const QStringList ends{"save done, success yes", "die", "closed"};
+    QTest::newRow("saved: nothing asked")
+        << false << QString() << ends << QByteArray("class Hello {}");
+    QTest::newRow("Cancel: the session goes on")
+        << true << "Escape"
+        << QStringList{"interact", "interact done, cancel yes", "save done, success no",
+                       "cancelled"}
+        << QByteArray("class Hello {}");
+    QTest::newRow("No: ends without another question")
+        << true << "n" << QStringList{"interact", "interact done, cancel no"} + ends
+        << QByteArray("class Hello {}");
+    QTest::newRow("Yes: saved, ends")
+        << true << "y" << QStringList{"interact", "interact done, cancel no"} + ends
+        << QByteArray("abclass Hello {}");
+}
+
+// A logout through a real X11 session manager: the unsaved-changes question
+// decides whether the session ends, and the session's end closes the window
+// without asking twice.
+void TestE2eSession::sessionManagerAsks() {
+    QFETCH(bool, unsaved);
+    QFETCH(QString, answer);
+    QFETCH(QStringList, steps);
+    QFETCH(QByteArray, file);
+    QProcess manager;
+    manager.start(buildDir() + QStringLiteral("/tests/e2e/session_manager_x11"));
+    QVERIFY(manager.waitForReadyRead(10000));
+    const QString address = QString::fromLocal8Bit(manager.readLine()).trimmed();
+    QVERIFY2(address.startsWith(QLatin1String("local/")), qPrintable(address));
+    QProcessEnvironment env;
+    env.insert(QStringLiteral("SESSION_MANAGER"), address);
+    s_->write(QStringLiteral("Hello.java"), "class Hello {}");
+    QCOMPARE(s_->start(Desktop::WindowManager::Openbox, env), QString());
+    QCOMPARE(s_->open(QStringLiteral("Hello.java")), QString());
+    QByteArray said;
+    QTRY_VERIFY_WITH_TIMEOUT((said += manager.readAll()).contains("registered\n"), 10000);
+    said.clear();
+    if (unsaved)
+        s_->desktop->type(QStringLiteral("ab"));
+
+    manager.write("logout\n");
+    if (!answer.isEmpty()) {
+        QTRY_VERIFY_WITH_TIMEOUT((said += manager.readAll()).contains("interact\n"), 10000);
+        QVERIFY(s_->desktop->waitForFocus(QStringLiteral("^File not saved$")));
+        s_->desktop->keys({answer});
+    }
+    const QByteArray last = steps.constLast().toUtf8() + '\n';
+    QTRY_VERIFY_WITH_TIMEOUT((said += manager.readAll()).contains(last), 10000);
+    if (steps.contains(QLatin1String("die")))
+        QVERIFY(s_->desktop->waitForEditorExit());
+    else
+        QVERIFY(s_->desktop->waitForFocus(Session::titleOf(QStringLiteral("Hello.java"))));
+    QCOMPARE(QString::fromUtf8(said).split('\n', Qt::SkipEmptyParts), steps);
+    QCOMPARE(s_->read(QStringLiteral("Hello.java")), file);
+    // Nothing was left behind: the session's end is not the end of an
+    // unasked exit.
+    QCOMPARE(QDir(s_->dir.path()).entryList(QDir::Files), QStringList{"Hello.java"});
     manager.kill();
     manager.waitForFinished();
 }
