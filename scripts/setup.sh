@@ -26,6 +26,9 @@ packages=(
     # the accessibility tests: Qt's platform accessibility switched on in
     # the offscreen tests, a screen reader's view over AT-SPI end to end
     qt6-base-private-dev at-spi2-core python3-pyatspi dbus
+    # the session test's stand-ins: GNOME's session manager and the portal
+    # (python3-gi), an X11 session manager (libSM)
+    python3-gi libsm-dev
     # the sanitizer build and the fuzz targets of test.sh
     clang libclang-rt-14-dev
     # the format check of CI

@@ -1,7 +1,9 @@
 // New, Open, Save and Save As: questions, titles, state, and bytes on disk.
+#include "app/EmergencyExit.h"
 #include "support/Editor.h"
 #include "support/MemoryLimit.h"
 #include "support/TestFiles.h"
+#include "support/TmpfsMount.h"
 
 #include <QDir>
 #include <QMimeData>
@@ -245,6 +247,95 @@ private slots:
         QCOMPARE(questions.size(), existing ? 1 : 0);
         if (existing)
             QCOMPARE(questions.first().title, QStringLiteral("Overwrite?"));
+    }
+
+    // Ended from outside (a signal, a lost display), unsaved text goes byte
+    // for byte into a new file named after the document, beside it or, for
+    // an untitled text or a folder that refuses, in the home folder; never
+    // over another file, and only once. The launch scripts go either way.
+    void emergencyCopyKeepsTheText_data() {
+        QTest::addColumn<QString>("folder"); // the document's: "work", "none" (untitled),
+                                             // "read-only" or "full" (small tmpfs mounts)
+        QTest::addColumn<bool>("taken");     // the copy's first name exists already
+        QTest::addColumn<bool>("saved");
+        QTest::addColumn<QString>("copy"); // "work/..." or "home/..."; empty: none
+        QTest::newRow("every byte, beside the file")
+            << "work" << false << false << "work/Hello.java.unsaved-changes";
+        QTest::newRow("untitled: home folder")
+            << "none" << false << false << "home/Untitled.java.unsaved-changes";
+        QTest::newRow("name taken: a number added")
+            << "work" << true << false << "work/Hello.java.2.unsaved-changes";
+        QTest::newRow("read-only folder: home folder")
+            << "read-only" << false << false << "home/Hello.java.unsaved-changes";
+        QTest::newRow("full disk: home folder, nothing left behind")
+            << "full" << false << false << "home/Hello.java.unsaved-changes";
+        QTest::newRow("saved: no copy") << "work" << false << true << "";
+    }
+    void emergencyCopyKeepsTheText() {
+        QFETCH(QString, folder);
+        QFETCH(bool, taken);
+        QFETCH(bool, saved);
+        QFETCH(QString, copy);
+        QTemporaryDir home;
+        std::optional<TmpfsMount> mount;
+        QString documentFolder = dir->path();
+        if (folder == "read-only" || folder == "full") {
+            mount.emplace();
+            if (!mount->mounted())
+                QSKIP(qPrintable(mount->error()));
+            documentFolder = mount->path();
+        }
+        const QString document = documentFolder + "/Hello.java";
+        const QByteArray original = "class Hello {}\r\n";
+        const QByteArray typed = allByteValues() + "\r\n" + QByteArray(1, '\0') + "end";
+        const QByteArray older = "an older copy";
+        if (taken)
+            QVERIFY(writeBytes(document + ".unsaved-changes", older));
+        Editor e;
+        if (folder != "none") {
+            QVERIFY(writeBytes(document, original));
+            e.open(document);
+        }
+        e.type(typed);
+        if (saved)
+            e.state().isSaved = true;
+        // In the working folder, where Open has left it.
+        QVERIFY(writeBytes("temc.bat", "javac Hello.java"));
+        if (folder == "read-only")
+            QVERIFY(mount->makeReadOnly());
+        if (folder == "full")
+            QVERIFY(mount->fill());
+
+        EmergencyExit emergency(e.state(), e.text(), e.platform, home.path());
+        const QString written = emergency.run();
+        QString expected = copy;
+        expected.replace("work/", dir->path() + "/").replace("home/", home.path() + "/");
+        QCOMPARE(written, expected);
+        if (!copy.isEmpty())
+            QCOMPARE(readBytes(written), (folder == "none" ? QByteArray() : original) + typed);
+        // Once: a second end finds nothing more to do.
+        QCOMPARE(emergency.run(), QString());
+        QStringList inWork{"Hello.java"};
+        if (taken)
+            inWork.append("Hello.java.unsaved-changes");
+        if (copy.startsWith("work/"))
+            inWork.append(copy.mid(5));
+        if (documentFolder == dir->path()) {
+            std::sort(inWork.begin(), inWork.end());
+            QCOMPARE(filesIn(dir->path()), folder == "none" ? QStringList() : inWork);
+        } else {
+            QCOMPARE(filesIn(dir->path()), QStringList());
+            // A read-only folder keeps its script too.
+            QCOMPARE(filesIn(documentFolder),
+                     QStringList(
+                         {"Hello.java", folder == "full" ? TmpfsMount::fillerName : "temc.bat"}));
+        }
+        QCOMPARE(filesIn(home.path()),
+                 copy.startsWith("home/") ? QStringList(copy.mid(5)) : QStringList());
+        if (taken)
+            QCOMPARE(readBytes(document + ".unsaved-changes"), older);
+        if (folder != "none")
+            QCOMPARE(readBytes(document), original);
     }
 
     // A failed write is reported, binds no name, and nothing that asked for

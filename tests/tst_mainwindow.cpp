@@ -218,6 +218,60 @@ private slots:
         QCOMPARE(e.text().bytes(), QByteArray("unsaved"));
     }
 
+    // Before a logout the session manager asks whether the session may end:
+    // the question of New and Open, with the logout in place of the
+    // replaced text. Agreeing to end without saving also answers the close
+    // that follows it, until the text changes again.
+    void sessionEndAsksAboutUnsavedText_data() {
+        QTest::addColumn<bool>("dirty");
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<bool>("saveSucceeds");
+        QTest::addColumn<bool>("typeAfter"); // a change between the logout and the close
+        QTest::addColumn<bool>("mayEnd");
+        QTest::addColumn<int>("questions"); // asked in all, the close included
+        QTest::newRow("saved: ends, nothing asked") << false << 0 << true << false << true << 0;
+        QTest::newRow("Cancel keeps the session") << true << 2 << true << false << false << 2;
+        QTest::newRow("No ends, the close asks nothing") << true << 7 << true << false << true << 1;
+        QTest::newRow("No, then typing: the close asks") << true << 7 << true << true << true << 2;
+        QTest::newRow("Yes saves and ends") << true << 6 << true << false << true << 1;
+        QTest::newRow("Yes, save cancelled: session kept")
+            << true << 6 << false << false << false << 2;
+    }
+    void sessionEndAsksAboutUnsavedText() {
+        QFETCH(bool, dirty);
+        QFETCH(int, answer);
+        QFETCH(bool, saveSucceeds);
+        QFETCH(bool, typeAfter);
+        QFETCH(bool, mayEnd);
+        QFETCH(int, questions);
+        QTemporaryDir dir;
+        Editor e;
+        e.form.show();
+        QSignalSpy savedChanges(&e.form, &Form1::savedChanged);
+        if (dirty)
+            e.type("unsaved");
+        if (answer)
+            e.platform.messageAnswers.push_back(MsgAnswer(answer));
+        const QString target = dir.filePath(QStringLiteral("Saved.java"));
+        e.platform.saveAnswers.push_back(saveSucceeds ? std::optional(FakePlatform::choose(target))
+                                                      : std::nullopt);
+        // What the logout inhibitor follows: unsaved from the first change,
+        // saved again after a Yes.
+        QTRY_COMPARE(savedChanges.count(), dirty ? 1 : 0);
+
+        QCOMPARE(e.form.sessionMayEnd(), mayEnd);
+        QCOMPARE(readBytes(target), answer == 6 && saveSucceeds ? "unsaved" : "<unreadable>");
+        QCOMPARE(savedChanges.count(), (dirty ? 1 : 0) + (answer == 6 && saveSucceeds ? 1 : 0));
+        if (typeAfter)
+            e.type("+");
+        e.platform.messageAnswers.push_back(MsgAnswer::No);
+        e.form.exit();
+        QVERIFY(!e.form.isVisible());
+        const PlatformCall question{"messageBox", "Do you want to save the changes",
+                                    "File not saved", 3};
+        QCOMPARE(e.platform.callsOf("messageBox"), QList<PlatformCall>(questions, question));
+    }
+
     // The text area fills the client area, unless none is left.
     void textAreaFollowsClientArea_data() {
         QTest::addColumn<QSize>("client");

@@ -26,6 +26,7 @@ Form1::Form1(PlatformServices& platform, FontSettings& fontSettings, QWidget* pa
     setWindowTitle(doctexts::untitledTitle);
     configureText1();
     document::markUnsavedOnChange(*text1_, state_);
+    followSessionManager();
     createMenus();
     connectText1Events();
     acceptFileDrops();
@@ -168,21 +169,25 @@ bool Form1::eventFilter(QObject* watched, QEvent* event) {
 void Form1::new_() {
     document::Parts parts = documentParts();
     document::new_(parts);
+    followSaved();
 }
 
 void Form1::open() {
     document::Parts parts = documentParts();
     document::open(parts);
+    followSaved();
 }
 
 void Form1::saveim() {
     document::Parts parts = documentParts();
     document::saveim(parts);
+    followSaved();
 }
 
 void Form1::save() {
     document::Parts parts = documentParts();
     document::save(parts);
+    followSaved();
 }
 
 document::Parts Form1::documentParts() {
@@ -197,7 +202,8 @@ void Form1::closeEvent(QCloseEvent* event) {
     // Closing never throws away unsaved work without asking: Ctrl+X, the key
     // of Exit, is also the key most people press to cut.
     document::Parts parts = documentParts();
-    const MsgAnswer answer = document::unsavedChangesAnswer(parts);
+    const MsgAnswer answer =
+        sessionEndAgreed_ ? MsgAnswer::No : document::unsavedChangesAnswer(parts);
     if (answer == MsgAnswer::Cancel) {
         event->ignore();
         return;

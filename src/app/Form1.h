@@ -10,6 +10,7 @@
 #include <QPointer>
 
 class QAction;
+class QSessionManager;
 
 namespace tarnwick {
 class KeyHoldFilter;
@@ -36,6 +37,14 @@ public:
     // The font dialog (a Form2) and the About box (a frmAbout) while open.
     QWidget* form2Window() const { return form2_; }
     QWidget* aboutWindow() const { return about_; }
+    // The session manager's question before a logout (Form1Session.cpp):
+    // true when the session may end. Agreeing to end it without saving
+    // also answers the close that follows.
+    bool sessionMayEnd();
+
+signals:
+    // The text became unsaved, or saved again (or replaced).
+    void savedChanged(bool saved);
 
 public slots:
     // File
@@ -95,6 +104,12 @@ private:
         return window && window->isVisible() ? window.data() : nullptr;
     }
 
+    // The session manager's requests, and what the window reports of the
+    // saved state (Form1Session.cpp).
+    void followSessionManager();
+    void commitData(QSessionManager& manager);
+    void followSaved();
+
     // Close steps, in the order they run.
     void removeLaunchScriptsStep();
     void closeFontDialogStep();
@@ -111,6 +126,9 @@ private:
     // Outlives every opening of the font dialog.
     FontDialogMemory fontDialogMemory_;
     QPointer<QWidget> about_;
+    bool lastSaved_ = true;
+    // The user let the session end without saving; until the next change.
+    bool sessionEndAgreed_ = false;
 };
 
 } // namespace tarnwick

@@ -44,6 +44,7 @@ bool Form1::fileDragEvent(QEvent* event) {
 void Form1::openDropped(const QString& path) {
     document::Parts parts = documentParts();
     document::openDropped(parts, path);
+    followSaved();
 }
 
 void Form1::dragEnterEvent(QDragEnterEvent* event) {
