@@ -23,6 +23,8 @@ packages=(
     acl attr
     # a dark colour scheme as users set one, for the end-to-end colour test
     qt6ct
+    # single-byte locales (KOI8-R) made for the code page tests
+    locales
     # the accessibility tests: Qt's platform accessibility switched on in
     # the offscreen tests, a screen reader's view over AT-SPI end to end
     qt6-base-private-dev at-spi2-core python3-pyatspi dbus

@@ -430,6 +430,50 @@ private slots:
         QCOMPARE(e.state().isSaved, written);
     }
 
+    // Qt spells file names in UTF-8 whatever the locale: a name that the
+    // locale's code page spells otherwise, or one Qt could not read, would
+    // make the editor act on another file than the one chosen.
+    void inexactNamesAreRefused_data() {
+        QTest::addColumn<bool>("utf8");
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("title"); // of the refusal; empty: no refusal
+        QTest::newRow("single-byte Save As beyond ASCII") << false << "save"
+                                                          << "a\u00ff.java"
+                                                          << "Can't save";
+        QTest::newRow("UTF-8 Save As beyond ASCII") << true << "save"
+                                                    << "a\u00ff.java"
+                                                    << "";
+        QTest::newRow("a name Qt could not read") << true << "open"
+                                                  << "a\ufffd.java"
+                                                  << "Can't open";
+    }
+    void inexactNamesAreRefused() {
+        QFETCH(bool, utf8);
+        QFETCH(QString, command);
+        QFETCH(QString, name);
+        QFETCH(QString, title);
+        Editor e(utf8 ? CodePage::Utf8 : CodePage::SingleByte);
+        const std::optional<FileChoice> choice = FakePlatform::choose(dir->filePath(name));
+        e.platform.saveAnswers.push_back(choice);
+        e.platform.openAnswers.push_back(choice);
+
+        e.form.action(command)->trigger();
+
+        const QList<PlatformCall> refusal{
+            {"messageBox",
+             dir->filePath(name) +
+                 (command == "open" ? " could not be read\r" : " could not be written\r") +
+                 "This locale's character set cannot spell the name exactly, so the editor "
+                 "could reach another file by it; a name of ASCII letters and digits works "
+                 "in every locale",
+             title, 64}};
+        QCOMPARE(e.platform.callsOf("messageBox"),
+                 title.isEmpty() ? QList<PlatformCall>{} : refusal);
+        QCOMPARE(filesIn(dir->path()), title.isEmpty() ? QStringList{name} : QStringList{});
+        QCOMPARE(e.form.windowTitle(), title.isEmpty() ? name + " - Tarnwick" : untitled);
+    }
+
     void failedOpenChangesNothing_data() {
         QTest::addColumn<qint64>("size"); // of the sparse file opened; -1: no file
         QTest::addColumn<bool>("failsHalfway");

@@ -219,23 +219,41 @@ void TestEditing::editCommands() {
     QCOMPARE(text_->bytes(), QByteArray("hello world"));
 }
 
-// Ctrl+V from the desktop's clipboard in a single-byte locale: a text the code
-// page holds goes in as its bytes; one it does not is not pasted, rather than
-// pasted with "?" in place of some characters.
+// Ctrl+V from the desktop's clipboard, and typed keys, in a single-byte
+// locale: a text the locale's character set holds goes in as its bytes; one
+// it does not is not pasted, rather than pasted with "?" in place of some
+// characters.
 void TestEditing::desktopPasteInASingleByteCodePage_data() {
-    QTest::addColumn<QString>("clipboard");
+    QTest::addColumn<QByteArray>("charset");
+    QTest::addColumn<bool>("paste"); // else typed
+    QTest::addColumn<QString>("input");
     QTest::addColumn<QByteArray>("text");
-    QTest::newRow("Latin-1") << "caf\u00e9" << QByteArray("x caf\xe9");
-    QTest::newRow("Cyrillic: nothing") << "\u041f\u0440\u0438" << QByteArray("x ");
+    QTest::newRow("Latin-1") << QByteArray() << true << "caf\u00e9" << QByteArray("x caf\xe9");
+    QTest::newRow("Cyrillic: nothing")
+        << QByteArray() << true << "\u041f\u0440\u0438" << QByteArray("x ");
+    QTest::newRow("KOI8-R, pasted")
+        << QByteArray("KOI8-R") << true << "\u041f\u0440\u0438" << QByteArray("x \xf0\xd2\xc9");
+    QTest::newRow("KOI8-R, typed, an accent it lacks dropped")
+        << QByteArray("KOI8-R") << false << "\u0436\u00e9" << QByteArray("x \xd6");
 }
 
 void TestEditing::desktopPasteInASingleByteCodePage() {
-    QFETCH(QString, clipboard);
+    QFETCH(QByteArray, charset);
+    QFETCH(bool, paste);
+    QFETCH(QString, input);
     QFETCH(QByteArray, text);
-    QGuiApplication::clipboard()->setText(clipboard);
+    useSingleByteCharset(charset.constData());
     text_->appendBytes("x ");
     text_->setSelectionRange(2, 2);
-    QTest::keyClick(text_, Qt::Key_V, Qt::ControlModifier);
+    if (paste) {
+        QGuiApplication::clipboard()->setText(input);
+        QTest::keyClick(text_, Qt::Key_V, Qt::ControlModifier);
+    } else {
+        // Keys of a layout beyond ASCII, as the keyboard sends them.
+        for (const QChar c : input)
+            QTest::sendKeyEvent(QTest::Click, text_, Qt::Key_unknown, QString(c), Qt::NoModifier);
+    }
+    useSingleByteCharset(nullptr);
     QCOMPARE(text_->bytes(), text);
 }
 

@@ -51,6 +51,38 @@ private slots:
             QCOMPARE(codePageForCodeset(codeset), CodePage::SingleByte);
     }
 
+    // The single-byte code page takes the locale's character set: bytes show
+    // as its characters and typed characters become its bytes. ASCII and a
+    // set the system cannot convert keep Latin-1.
+    void singleByteCharsets_data() {
+        QTest::addColumn<QByteArray>("codeset");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("outside"); // a character the set lacks
+        QTest::newRow("KOI8-R") << QByteArray("KOI8-R") << "\u0436" << QByteArray("\xd6")
+                                << "\u00e9";
+        QTest::newRow("ISO-8859-15")
+            << QByteArray("ISO-8859-15") << "\u20ac" << QByteArray("\xa4") << "\u00a4";
+        QTest::newRow("ASCII: Latin-1")
+            << QByteArray("ANSI_X3.4-1968") << "\u00e9" << QByteArray("\xe9") << "\u0436";
+        QTest::newRow("unknown: Latin-1")
+            << QByteArray("NO-SUCH-SET") << "\u00e9" << QByteArray("\xe9") << "\u0436";
+    }
+    void singleByteCharsets() {
+        QFETCH(QByteArray, codeset);
+        QFETCH(QString, text);
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, outside);
+        useSingleByteCharset(codeset.constData());
+        const QByteArray encoded = encodeText(text, CodePage::SingleByte);
+        const QString decoded = decodeSingleByte(bytes.constData(), bytes.size());
+        const std::optional<char32_t> refused = firstUnencodable(outside, CodePage::SingleByte);
+        useSingleByteCharset(nullptr);
+        QCOMPARE(encoded, bytes);
+        QCOMPARE(decoded, text);
+        QCOMPARE(refused, std::optional<char32_t>(outside.at(0).unicode()));
+    }
+
     // The reasons the editor shows when a file is not there to work on.
     // (Touch, delete and length of real files run in every run-command test.)
     void absentFilesAndFolders() {

@@ -181,6 +181,11 @@ void openDropped(Parts& p, const QString& path) {
 }
 
 void openChosen(Parts& p, const FileChoice& choice) {
+    if (!nameIsExact(choice, p.platform.codePage())) {
+        p.platform.messageBox(cantOpenText(choice.fullPath, inexactNameReason),
+                              MsgStyle::Information, cantOpenTitle);
+        return;
+    }
     // The whole file is read before anything else changes; a failed read
     // puts the previous text back as it was, and title and path stay.
     std::optional<DocumentLoad> load;
@@ -228,6 +233,11 @@ void save(Parts& p) {
         // Decided before anything looks at the file, so the overwrite
         // question and the title are about the file actually written.
         choice = withJavaSuffix(*choice);
+        if (!nameIsExact(*choice, p.platform.codePage())) {
+            p.platform.messageBox(cantSaveText(choice->fullPath, inexactNameReason),
+                                  MsgStyle::Information, cantSaveTitle);
+            return;
+        }
         // An empty or absent file is replaced without asking.
         if (p.platform.fileLength(choice->fullPath) <= 0)
             break;

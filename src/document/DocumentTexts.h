@@ -25,6 +25,10 @@ inline const QString cantSaveTitle = QStringLiteral("Can't save");
 // Reasons of our own, where the file system has none to give.
 inline const QString tooLargeReason =
     QStringLiteral("The file is larger than 2 GiB, the most the editor can hold");
+inline const QString inexactNameReason =
+    QStringLiteral("This locale's character set cannot spell the name exactly, so the editor "
+                   "could reach another file by it; a name of ASCII letters and digits works "
+                   "in every locale");
 inline const QString notEnoughMemoryReason = QStringLiteral("Not enough memory");
 
 // "<path> could not be read" CR "<reason>"

@@ -1,5 +1,6 @@
 #include "document/FileNames.h"
 
+#include <QFile>
 #include <QFileInfo>
 
 namespace tarnwick::document {
@@ -9,6 +10,12 @@ FileChoice withJavaSuffix(const FileChoice& choice) {
         return choice;
     const QString suffix = QStringLiteral(".java");
     return {choice.fullPath + suffix, choice.bareName + suffix};
+}
+
+bool nameIsExact(const FileChoice& choice, CodePage codePage) {
+    return !choice.fullPath.contains(QChar(QChar::ReplacementCharacter)) &&
+           !firstUnencodable(choice.bareName, codePage) &&
+           encodeText(choice.bareName, codePage) == QFile::encodeName(choice.bareName);
 }
 
 FileChoice choiceOf(const QString& path) {

@@ -15,6 +15,13 @@ namespace tarnwick::document {
 // as a suffix the user chose: "Prog.txt", "Prog." and ".hidden" stay as typed.
 FileChoice withJavaSuffix(const FileChoice& choice);
 
+// Whether the file a choice names is the file every command reaches by it.
+// Qt spells file names in UTF-8 whatever the locale, while the Run menu
+// hands the name to the shell and javac in the code page's bytes: in a
+// single-byte locale a name beyond ASCII is one file on disk and another
+// for javac. A name Qt could not read at all shows U+FFFD in its place.
+bool nameIsExact(const FileChoice& choice, CodePage codePage);
+
 // The full path and bare name of a path, as a file dialog would give them.
 FileChoice choiceOf(const QString& path);
 

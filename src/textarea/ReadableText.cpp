@@ -41,7 +41,7 @@ int sequenceLength(const unsigned char* s, qsizetype remaining) {
 
 QString readableText(const char* data, qsizetype length, CodePage codePage) {
     if (codePage == CodePage::SingleByte)
-        return QString::fromLatin1(data, length);
+        return decodeSingleByte(data, length);
     QString text;
     text.reserve(length);
     const auto* s = reinterpret_cast<const unsigned char*>(data);

@@ -30,6 +30,13 @@ Text1::~Text1() {
 
 void Text1::setCodePage(CodePage codePage) {
     codePage_ = codePage;
+#ifdef QSCINTILLA_EIGHT_BIT_CODEC
+    // The component draws and types single-byte text in the locale's
+    // character set, as the program's own code page does, not in Latin-1.
+    // The system's QScintilla cannot; there Latin-1 is all it shows.
+    setEightBitCodec([](const char* bytes, int length) { return decodeSingleByte(bytes, length); },
+                     [](const QString& text) { return encodeText(text, CodePage::SingleByte); });
+#endif
     applyCodePage();
     if (readerListens())
         ensureCharacterIndex();

@@ -4,6 +4,8 @@
 #include "e2e/Session.h"
 
 #include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
 #include <QTest>
 
 using namespace tarnwick::e2e;
@@ -29,22 +31,38 @@ class TestE2eCodePage : public QObject {
 private slots:
     void typedTextIsTheLocalesBytes_data() {
         QTest::addColumn<QString>("locale");
+        QTest::addColumn<QString>("typed");
         QTest::addColumn<QByteArray>("saved");
-        QTest::newRow("UTF-8") << "C.UTF-8"
+        const QString greeting = QStringLiteral("Gr\u00fc\u00dfe");
+        QTest::newRow("UTF-8") << "C.UTF-8" << greeting
                                << QByteArray("Gr\xc3\xbc\xc3\x9f"
                                              "e");
-        // No single-byte locale but POSIX is installed; its bytes 128-255
-        // are Latin-1 in the editor.
-        QTest::newRow("POSIX") << "POSIX"
+        // POSIX names ASCII: its bytes 128-255 are Latin-1 in the editor.
+        QTest::newRow("POSIX") << "POSIX" << greeting
                                << QByteArray("Gr\xfc\xdf"
                                              "e");
+        // Made for the test: a Russian single-byte locale, whose character
+        // set has no "\u00fc".
+        QTest::newRow("KOI8-R") << "ru_RU.KOI8-R" << cyrillic + QStringLiteral("\u00fc")
+                                << QByteArray("\xf0\xd2\xc9\xd7\xc5\xd4");
     }
     void typedTextIsTheLocalesBytes() {
         QFETCH(QString, locale);
+        QFETCH(QString, typed);
         QFETCH(QByteArray, saved);
         Session s;
-        QCOMPARE(s.start(Desktop::WindowManager::Openbox, {}, locale), QString());
-        s.desktop->type(QStringLiteral("Gr\u00fc\u00dfe"));
+        QTemporaryDir made;
+        QProcessEnvironment environment;
+        if (locale.contains(QLatin1String("KOI8-R"))) {
+            QProcess localedef;
+            localedef.start(QStringLiteral("localedef"),
+                            {"-i", "ru_RU", "-f", "KOI8-R", made.filePath(locale)});
+            if (!localedef.waitForFinished(60000) || localedef.exitCode() != 0)
+                QSKIP("cannot make a KOI8-R locale (localedef, package locales)");
+            environment.insert(QStringLiteral("LOCPATH"), made.path());
+        }
+        QCOMPARE(s.start(Desktop::WindowManager::Openbox, environment, locale), QString());
+        s.desktop->type(typed);
         s.desktop->keys({"ctrl+s"});
         QCOMPARE(s.answerFileDialog(QStringLiteral("Save As"), QStringLiteral("Typed.java")),
                  QString());
