@@ -10,7 +10,8 @@ namespace tarnwick {
 // (asked for at start-up), so a press of a key that is still down repeats
 // it. Keys found down when the application gets the keyboard back (a
 // console that took it has closed) are held since earlier: their next
-// presses repeat too.
+// presses repeat too, and every other key is up: its release may have gone
+// to the console.
 class HeldKeys {
 public:
     // True when the press repeats a key that is down. One press may be seen
@@ -28,6 +29,7 @@ public:
             down_.remove(key);
     }
     void heldSince(const QList<quint32>& keys) {
+        down_.clear();
         for (const quint32 key : keys)
             down_.insert(key, earlier);
     }

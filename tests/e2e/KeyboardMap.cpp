@@ -34,4 +34,17 @@ bool mapCharacters(const QString& display, const QString& characters, QSet<QChar
     return next > 0;
 }
 
+bool setAutoRepeat(const QString& display, bool on) {
+    Display* x = XOpenDisplay(display.toLatin1().constData());
+    if (!x)
+        return false;
+    if (on)
+        XAutoRepeatOn(x);
+    else
+        XAutoRepeatOff(x);
+    XSync(x, False);
+    XCloseDisplay(x);
+    return true;
+}
+
 } // namespace tarnwick::e2e

@@ -12,4 +12,7 @@ namespace tarnwick::e2e {
 // nothing could be mapped.
 bool mapCharacters(const QString& display, const QString& characters, QSet<QChar>& mapped);
 
+// Switches the display's key auto-repeat on or off for every client.
+bool setAutoRepeat(const QString& display, bool on);
+
 } // namespace tarnwick::e2e
