@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs what Tarnwick needs on Debian 12 (only what is missing) and builds
-# it incrementally into build/. Sourced by run.sh and test.sh.
+# it incrementally into build/. Run by run.sh and test.sh.
 set -euo pipefail
 
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"

@@ -103,7 +103,7 @@ void Form1::createMenus() {
         action->setAutoRepeat(true);
 
     addCommand(nullptr, QStringLiteral("font"), QStringLiteral("F&ont...."), QKeySequence(),
-               &Form1::font);
+               &Form1::font_);
 
     QMenu* run = menuBar()->addMenu(QStringLiteral("&Run"));
     run->setObjectName(QStringLiteral("run"));

@@ -59,7 +59,8 @@ public slots:
     void edpaste();
     void eddel();
     // Font....
-    void font();
+    // Trailing underscore: font() would hide QWidget::font().
+    void font_();
     // Run
     void compile();
     void exec();

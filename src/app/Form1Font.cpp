@@ -6,7 +6,7 @@
 
 namespace tarnwick {
 
-void Form1::font() {
+void Form1::font_() {
     // An open dialog is only brought forward: running its opening steps
     // again would undo nothing visible but re-ask about a missing font.
     if (QWidget* open = stillOpen(form2_)) {
