@@ -18,16 +18,6 @@ template <typename T> T take(std::deque<T>& script, const T& unscripted) {
     return answer;
 }
 
-std::optional<FileChoice> takeChoice(std::deque<std::optional<FileChoice>>& script) {
-    if (script.empty())
-        return std::nullopt;
-    const std::optional<FileChoice> choice = script.front();
-    script.pop_front();
-    if (choice)
-        fileaccess::enterFolderOf(choice->fullPath);
-    return choice;
-}
-
 } // namespace
 
 FileChoice FakePlatform::choose(const QString& fullPath) {
@@ -36,29 +26,25 @@ FileChoice FakePlatform::choose(const QString& fullPath) {
 
 QList<PlatformCall> FakePlatform::callsOf(const QString& service) const {
     QList<PlatformCall> result;
-    for (const PlatformCall& call : calls) {
+    for (const PlatformCall& call : calls)
         if (call.service == service)
             result.append(call);
-    }
     return result;
 }
 
 bool FakePlatform::failing(const QString& service, const QString& text, QString* error) {
     calls.append({service, text, {}, -1});
     const auto found = fail.constFind(service + QLatin1Char(' ') + text);
-    if (found == fail.constEnd())
-        return false;
-    if (error)
+    if (found != fail.constEnd() && error)
         *error = found.value();
-    return true;
+    return found != fail.constEnd();
 }
 
 MsgAnswer FakePlatform::messageBox(const QString& text, MsgStyle style, const QString& title) {
     calls.append({QStringLiteral("messageBox"), text, title, int(style)});
-    const MsgAnswer cancelled = style == MsgStyle::YesNoCancel ? MsgAnswer::Cancel
+    return take(messageAnswers, style == MsgStyle::YesNoCancel ? MsgAnswer::Cancel
                                 : style == MsgStyle::YesNo     ? MsgAnswer::No
-                                                               : MsgAnswer::Ok;
-    return take(messageAnswers, cancelled);
+                                                               : MsgAnswer::Ok);
 }
 
 QString FakePlatform::inputBox(const QString& prompt, const QString& title) {
@@ -68,14 +54,21 @@ QString FakePlatform::inputBox(const QString& prompt, const QString& title) {
     return take(inputAnswers, QString());
 }
 
+// A dialog's choice enters its folder, as the real dialogs do.
 std::optional<FileChoice> FakePlatform::openFileDialog(const FileFilter& filter) {
     calls.append({QStringLiteral("openDialog"), filter.description, filter.pattern, -1});
-    return takeChoice(openAnswers);
+    const auto choice = take(openAnswers, std::optional<FileChoice>());
+    if (choice)
+        fileaccess::enterFolderOf(choice->fullPath);
+    return choice;
 }
 
 std::optional<FileChoice> FakePlatform::saveFileDialog(const FileFilter& filter) {
     calls.append({QStringLiteral("saveDialog"), filter.description, filter.pattern, -1});
-    return takeChoice(saveAnswers);
+    const auto choice = take(saveAnswers, std::optional<FileChoice>());
+    if (choice)
+        fileaccess::enterFolderOf(choice->fullPath);
+    return choice;
 }
 
 void FakePlatform::enterFolderOf(const QString& path) {
@@ -137,10 +130,8 @@ bool FakePlatform::startScript(const QString& name, const QByteArray& bytes, QSt
 
 void FakePlatform::showWindow(QWidget* window) {
     calls.append({QStringLiteral("show"), window ? window->objectName() : QString(), {}, -1});
-    if (window) {
-        window->show();
-        window->raise();
-    }
+    if (window)
+        window->show(), window->raise();
 }
 
 void FakePlatform::closeWindow(QWidget* window) {

@@ -45,19 +45,6 @@ std::optional<Account> account(const char* name, QString* why) {
     return Account{QLatin1String(name), entry->pw_uid, entry->pw_gid};
 }
 
-bool writeAll(int fd, const QByteArray& bytes) {
-    qsizetype done = 0;
-    while (done < bytes.size()) {
-        const ssize_t wrote = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
-        if (wrote < 0 && errno == EINTR)
-            continue;
-        if (wrote <= 0)
-            return false;
-        done += wrote;
-    }
-    return true;
-}
-
 } // namespace
 
 std::optional<OtherAccounts> OtherAccounts::get(QString* why) {
@@ -90,21 +77,17 @@ QString runAs(const Account& account, gid_t sharedGroup, const std::function<QSt
             ::setresgid(account.gid, account.gid, account.gid) != 0 ||
             ::setresuid(account.uid, account.uid, account.uid) != 0)
             ::_exit(3);
-        const bool sent = writeAll(channel[1], body().toUtf8());
+        QFile out;
+        const QByteArray answer = body().toUtf8();
+        const bool sent = out.open(channel[1], QIODevice::WriteOnly) &&
+                          out.write(answer) == answer.size() && out.flush();
         ::_exit(sent ? 0 : 4);
     }
     ::close(channel[1]);
-    QByteArray answer;
-    char buffer[4096];
-    for (;;) {
-        const ssize_t got = ::read(channel[0], buffer, sizeof buffer);
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got <= 0)
-            break;
-        answer.append(buffer, got);
-    }
-    ::close(channel[0]);
+    QFile in;
+    in.open(channel[0], QIODevice::ReadOnly, QFileDevice::AutoCloseHandle);
+    const QByteArray answer = in.readAll();
+    in.close();
     int status = 0;
     while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
     }
