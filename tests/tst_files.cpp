@@ -152,8 +152,8 @@ struct Doc : Folder, Editor {
     // All the user was shown, in order: message boxes, file dialogs by
     // initial where they offer Java files; then the title, the bound file,
     // the text, "*" unsaved, "+" the last save completed, "u" undo
-    // available; the selection and indentation where there are any; then
-    // the files in the folder ("@").
+    // available; [anchor caret] of a selection, {indentation, last key}
+    // where set; then the files in the folder ("@").
     QByteArray seen() {
         QByteArray s = refused ? "refused " : "";
         for (const PlatformCall& c : platform.calls) {
@@ -167,13 +167,13 @@ struct Doc : Folder, Editor {
         s += '|' + form.windowTitle().toUtf8() + '|' + state().filePath.toUtf8() + '|' +
              text().bytes() + (state().isSaved ? "" : " *") + (state().saveCompleted ? " +" : "") +
              (text().isUndoAvailable() ? " u" : "");
-        if (text().anchorPosition() != text().caretPosition() || state().indentLevel)
-            s += QString(" [%1 %2 %3 %4]")
+        if (text().anchorPosition() != text().caretPosition())
+            s += QString(" [%1 %2]")
                      .arg(text().anchorPosition())
                      .arg(text().caretPosition())
-                     .arg(state().indentLevel)
-                     .arg(state().lastKeyCode)
                      .toUtf8();
+        if (state().indentLevel)
+            s += QString(" {%1 %2}").arg(state().indentLevel).arg(state().lastKeyCode).toUtf8();
         s += (form.isVisible() ? " shown" : "") +
              (QDir::currentPath() == path() ? "" : " in " + QDir::currentPath().toUtf8()) + '|' +
              listing(path());
@@ -232,12 +232,12 @@ const EditorRow editorRows[] = {
     // text, marks, state, selection, and its undo history and line breaks.
     // The files opened are sparse: no room taken on disk.
     {"file:B=bound open:B type:~edit indent select:2=7 a:7 clear o:big/T do:open",
-     "q o @/big/T could not be read\rNo such file|Can't open|64 |B|@/B|bound edit * u [2 7 2 "
-     "13]|B=bound"},
+     "q o @/big/T could not be read\rNo such file|Can't open|64 |B|@/B|bound edit * u [2 7] "
+     "{2 13}|B=bound"},
     {"file:B=bound open:B type:~edit indent a:7 sh:mkdir~big&&truncate~-s4000~big/T "
      "fail:read~@/big/T clear o:big/T do:open undo newline",
      "q o @/big/T could not be read\rInput/output error|Can't open|64 |B|@/B|bound\n * u "
-     "[6 6 2 13] in @/big|B=bound"},
+     "{2 13} in @/big|B=bound"},
     {"file:B=bound open:B type:~edit a:7 sh:mkdir~big&&truncate~-s2147483648~big/T clear o:big/T "
      "do:open",
      "q o @/big/T could not be read\rThe file is larger than 2 GiB, the most the editor can "
@@ -266,7 +266,7 @@ const EditorRow editorRows[] = {
     {"show type:abc select:1=1 saved key:Backspace", "|Untitled||bc * u shown|"},
     {"show type:abc select:1=1 saved key:Ctrl+Z", "|Untitled|| * shown|"},
     {"show type:abc select:1=1 saved key:Right", "|Untitled||abc u shown|"},
-    {"show type:abc select:1=1 saved key:Shift+Right", "|Untitled||abc u [1 2 0 16777248] shown|"},
+    {"show type:abc select:1=1 saved key:Shift+Right", "|Untitled||abc u [1 2] shown|"},
     // Enter takes the file's first line break, LF where it has none; New
     // returns to LF.
     {"file:B=a%0D%0Ab%0Ac open:B end newline do:saveim do:new newline",
