@@ -40,50 +40,57 @@ const QuestionRow questionRows[] = {
     {"logout: Yes, save cancelled", true, true, false, false, false, 6, 2},
 };
 
-// Steps, else typed ("\t" Tab, "\r" Enter, "\b" Backspace); the text, caret,
-// indent level and last key they leave; the text after one undo, if given.
-struct IndentRow {
+// Steps on a fresh, focused window whose program clipboard holds "kept":
+// those named in editing(), else typed ("\t" Tab, "\r" Enter, "\b" Backspace).
+// What they leave: the text, the program's clipboard, anchor-caret, the
+// indent level, 1 if saved; the last key; the text after one undo, if given
+// ("hello world" after a document's command). The desktop's clipboard is
+// never touched; in a single-byte code page a text its character set lacks
+// is not pasted from it at all, rather than with "?".
+struct EditRow {
     const char* name;
     QStringList steps;
-    QByteArray text;
-    int caret, level, lastKey;
+    const char* left;
+    int lastKey = 0;
     QByteArray undone = {};
 };
 const int enter = keyCodeEnter, bs = keyCodeBackspace;
-const IndentRow indentRows[] = {
-    {"enter at the end", {"a\t\tb\r"}, "a\t\tb\n\t\t", 7, 2, enter, "a\t\tb\n"},
-    {"enter in the middle, Tabs at the very end", {"\txy", "left", "\r"}, "\tx\ny\t", 5, 1, enter},
-    {"keypad Enter is Enter", {"\ta", "keypad"}, "\ta\n\t", 4, 1, enter},
-    {"backspaces after enter lower the level once", {"\t\ta\r\b\b"}, "\t\ta\n", 4, 1, bs},
-    {"backspace after enter at level 0", {"a\r\b"}, "a", 1, 0, bs},
-    {"shift between enter and backspace", {"\ta\r", "shift", "\b"}, "\ta\n", 3, 1, bs},
-    {"Tab over a selection", {"ab\rcd", "all", "\t"}, "\t", 1, 1, keyCodeTab},
-    {"caret moved by keyboard keeps", {"\t\tx\r", "left"}, "\t\tx\n\t\t", 5, 2, Qt::Key_Left},
-    {"click resets", {"\t\tx\r", "click"}, "\t\tx\n\t\t", 0, 0, 0},
-    {"completed Open resets", {"\t\tx\r", "open"}, "class Hello {}\n", 0, 0, 0},
-    {"Open that ends early keeps", {"\t\tx\r", "cancelled"}, "\t\tx\n\t\t", 6, 2, enter},
-    {"New keeps", {"\t\tx\r", "new"}, "", 0, 2, enter},
-};
-
-// A command (or key) on "hello world" selected from anchor to caret, with
-// the program's clipboard and the desktop's; the text, program's clipboard
-// and selection it leaves. In a single-byte code page a text the character
-// set lacks is not pasted from the desktop at all, rather than with "?".
-struct EditRow {
-    const char *name, *command, *clipBefore, *desktop;
-    int anchor, caret;
-    const char* left;
-};
 const EditRow editRows[] = {
-    {"copy with nothing selected empties", "edcopy", "old", "", 3, 3, "hello world||3-3"},
-    {"copy", "edcopy", "mine", "", 6, 11, "hello world|world|6-11"},
-    {"cut", "edcut", "mine", "", 6, 11, "hello |world|6-6"},
-    {"paste before any copy removes", "edpaste", "", "", 0, 6, "world||0-0"},
-    {"paste", "edpaste", "mine", "", 6, 11, "hello mine|mine|10-10"},
-    {"pasted Tabs raise no level", "edpaste", "\t\t", "", 6, 11, "hello \t\t|\t\t|8-8"},
-    {"delete, the clipboard kept", "eddel", "old", "", 5, 11, "hello|old|5-5"},
-    {"desktop's Latin-1", "Ctrl+V", "old", "caf\u00e9", 6, 11, "hello caf\xe9|old|10-10"},
-    {"desktop's Cyrillic", "Ctrl+V", "old", "\u041f\u0440\u0438", 6, 11, "hello world|old|6-11"},
+    {"enter at the end", {"a\t\tb\r"}, "a\t\tb\n\t\t|kept|7-7|2|0", enter, "a\t\tb\n"},
+    {"enter in the middle, Tabs at the end",
+     {"\txy", "Left", "\r"},
+     "\tx\ny\t|kept|5-5|1|0",
+     enter},
+    {"keypad Enter is Enter", {"\ta", "Num+Enter"}, "\ta\n\t|kept|4-4|1|0", enter},
+    {"backspaces after enter: one level less", {"\t\ta\r\b\b"}, "\t\ta\n|kept|4-4|1|0", bs},
+    {"backspace after enter at level 0", {"a\r\b"}, "a|kept|1-1|0|0", bs},
+    {"shift between enter and backspace", {"\ta\r", "Shift", "\b"}, "\ta\n|kept|3-3|1|0", bs},
+    {"Tab over a selection", {"ab\rcd", "all", "\t"}, "\t|kept|1-1|1|0", keyCodeTab},
+    {"caret moved by keyboard keeps",
+     {"\t\tx\r", "Left"},
+     "\t\tx\n\t\t|kept|5-5|2|0",
+     Qt::Key_Left},
+    {"click resets", {"\t\tx\r", "click"}, "\t\tx\n\t\t|kept|0-0|0|0"},
+    {"completed Open resets", {"\t\tx\r", "open"}, "class Hello {}\n|kept|0-0|0|1"},
+    {"Open that ends early keeps", {"\t\tx\r", "cancelled"}, "\t\tx\n\t\t|kept|6-6|2|0", enter},
+    {"New keeps", {"\t\tx\r", "new"}, "|kept|0-0|2|1", enter},
+    {"copy of nothing empties", {"hello", "sel 3 3", "edcopy"}, "hello world||3-3|0|1"},
+    {"copy", {"hello", "sel 6 11", "edcopy"}, "hello world|world|6-11|0|1"},
+    {"cut", {"hello", "sel 6 11", "edcut"}, "hello |world|6-6|0|0"},
+    {"paste before any copy removes", {"hello", "clip ", "sel 0 6", "edpaste"}, "world||0-0|0|0"},
+    {"paste", {"hello", "sel 6 11", "edpaste"}, "hello kept|kept|10-10|0|0"},
+    {"pasted Tabs raise no level",
+     {"hello", "clip \t\t", "sel 6 11", "edpaste"},
+     "hello \t\t|\t\t|8-8|0|0"},
+    {"delete, the clipboard kept", {"hello", "sel 5 11", "eddel"}, "hello|kept|5-5|0|0"},
+    {"desktop's Latin-1",
+     {"hello", "sel 6 11", "desk caf\u00e9", "Ctrl+V"},
+     "hello caf\xe9|kept|10-10|0|0",
+     Qt::Key_Control},
+    {"desktop's Cyrillic",
+     {"hello", "sel 6 11", "desk \u041f\u0440\u0438", "Ctrl+V"},
+     "hello world|kept|6-11|0|1",
+     Qt::Key_Control},
 };
 
 QByteArray selection(Text1& text) {
@@ -171,63 +178,54 @@ private slots:
         QCOMPARE(e.platform.callsOf("messageBox"), QList<PlatformCall>(r.questions, question));
     }
 
-    void indentation_data() { addRows(indentRows); }
-    void indentation() {
-        const IndentRow& r = row(indentRows);
+    void editing_data() { addRows(editRows); }
+    void editing() {
+        const EditRow& r = row(editRows);
         Folder folder;
         QVERIFY(writeBytes("Hello.java", "class Hello {}\n"));
         Editor e;
         QVERIFY(e.showActive());
-        Text1* text = &e.text();
+        Text1& text = e.text();
+        QString desktop = QStringLiteral("desk");
+        QGuiApplication::clipboard()->setText(desktop);
         e.state().clipText = "kept";
         e.platform.messageAnswers = {MsgAnswer::No};
-        const QHash<QString, QKeyCombination> keys{{"left", Qt::Key_Left},
-                                                   {"shift", Qt::Key_Shift},
-                                                   {"keypad", Qt::KeypadModifier | Qt::Key_Enter}};
         for (const QString& step : r.steps) {
-            if (keys.contains(step))
-                QTest::keyClick(text, keys[step].key(), keys[step].keyboardModifiers());
-            else if (step == "click")
-                QTest::mouseClick(text->viewport(), Qt::LeftButton, {}, QPoint(5, 5));
+            const QString arg = step.section(' ', 1);
+            if (step == "hello") // a document as opened
+                e.type("hello world"), text.clearUndoHistory(), e.state().isSaved = true;
+            else if (step.startsWith("sel "))
+                text.setSelectionRange(arg.section(' ', 0, 0).toLong(),
+                                       arg.section(' ', 1).toLong());
+            else if (step.startsWith("clip "))
+                e.state().clipText = arg.toUtf8();
+            else if (step.startsWith("desk "))
+                QGuiApplication::clipboard()->setText(desktop = arg);
+            else if (step.startsWith("ed"))
+                e.form.action(step)->trigger();
+            else if (step == "click" || step == "Shift")
+                step == "click"
+                    ? QTest::mouseClick(text.viewport(), Qt::LeftButton, {}, QPoint(5, 5))
+                    : QTest::keyClick(&text, Qt::Key_Shift);
             else if (step == "all" || step == "new")
-                step == "all" ? text->selectAll() : e.form.new_();
+                step == "all" ? text.selectAll() : e.form.new_();
             else if (step == "open" || step == "cancelled")
                 step == "open" ? e.open(folder.filePath("Hello.java"))
                                : (e.platform.openAnswers = {std::nullopt}, e.form.open());
+            else if (step.contains('+') || step == "Left")
+                QTest::keySequence(&text, QKeySequence(step));
             else
-                QTest::keyClicks(text, step);
+                QTest::keyClicks(&text, step);
         }
-        QCOMPARE(text->bytes(), r.text);
-        QCOMPARE(QList<long>({text->anchorPosition(), text->caretPosition(), e.state().indentLevel,
-                              e.state().lastKeyCode}),
-                 QList<long>({r.caret, r.caret, r.level, r.lastKey}));
-        QCOMPARE(e.state().clipText, "kept"); // survives New and Open
-        QTest::keyClick(text, Qt::Key_Z, Qt::ControlModifier);
-        QVERIFY(r.undone.isNull() || text->bytes() == r.undone);
-    }
-
-    // The desktop's clipboard is never touched; one undo step restores.
-    void editCommands_data() { addRows(editRows); }
-    void editCommands() {
-        const EditRow& r = row(editRows);
-        Editor e;
-        QVERIFY(e.showActive());
-        QGuiApplication::clipboard()->setText(QString::fromUtf8(r.desktop));
-        e.type("hello world");
-        e.text().clearUndoHistory();
-        e.state().isSaved = true;
-        e.state().clipText = r.clipBefore;
-        e.text().setSelectionRange(r.anchor, r.caret);
-        if (r.command[0] == 'e')
-            e.form.action(r.command)->trigger();
-        else
-            QTest::keySequence(&e.text(), QKeySequence(r.command));
-        QCOMPARE(e.text().bytes() + '|' + e.state().clipText + '|' + selection(e.text()), r.left);
-        QCOMPARE(QGuiApplication::clipboard()->text(), QString::fromUtf8(r.desktop));
-        QCOMPARE(e.state().isSaved, e.text().bytes() == "hello world");
-        QVERIFY(e.platform.calls.isEmpty() && e.state().indentLevel == 0);
-        QTest::keyClick(&e.text(), Qt::Key_Z, Qt::ControlModifier);
-        QCOMPARE(e.text().bytes(), QByteArray("hello world"));
+        QCOMPARE(text.bytes() + '|' + e.state().clipText + '|' + selection(text) + '|' +
+                     QByteArray::number(e.state().indentLevel) + (e.state().isSaved ? "|1" : "|0"),
+                 r.left);
+        QCOMPARE(e.state().lastKeyCode, r.lastKey);
+        QCOMPARE(QGuiApplication::clipboard()->text(), desktop);
+        QTest::keyClick(&text, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(text.bytes(), r.steps[0] == "hello" ? "hello world"
+                               : r.undone.isNull()   ? text.bytes()
+                                                     : r.undone);
     }
 
     void pasteThatDoesNotFitChangesNothing() {
