@@ -55,13 +55,12 @@ struct EditRow {
     QByteArray undone = {};
 };
 const int enter = keyCodeEnter, bs = keyCodeBackspace, ctrl = Qt::Key_Control;
-const char* const tooLarge = "The text would grow larger than 2 GiB, the most the editor can hold";
+const char *const noMemory = "Not enough memory",
+                  *const tooLarge =
+                      "The text would grow larger than 2 GiB, the most the editor can hold";
 const EditRow editRows[] = {
     {"enter at the end", {"a\t\tb\r"}, "a\t\tb\n\t\t|kept|7-7|2|0", enter, {}, "a\t\tb\n"},
-    {"enter in the middle: Tabs at the end",
-     {"\txy", "Left", "\r"},
-     "\tx\ny\t|kept|5-5|1|0",
-     enter},
+    {"enter mid-line: Tabs at the end", {"\txy", "Left", "\r"}, "\tx\ny\t|kept|5-5|1|0", enter},
     {"keypad Enter is Enter", {"\ta", "Num+Enter"}, "\ta\n\t|kept|4-4|1|0", enter},
     {"backspaces after enter: one level less", {"\t\ta\r\b\b"}, "\t\ta\n|kept|4-4|1|0", bs},
     {"backspace after enter at level 0", {"a\r\b"}, "a|kept|1-1|0|0", bs},
@@ -80,16 +79,9 @@ const EditRow editRows[] = {
     {"pasted Tabs: no level", {"sel 3 5", "clip \t\t", "edpaste"}, "ab \t\t|\t\t|5-5|0|0"},
     {"delete, the clipboard kept", {"sel 2 5", "eddel"}, "ab|kept|2-2|0|0"},
     {"paste past 2 GiB", {"sel 3 5", "huge", "edpaste"}, "ab cd|huge|3-5|0|1", 0, tooLarge},
-    {"no memory",
-     {"sel 3 5", "big", "limit", "edpaste"},
-     "ab cd|huge|3-5|0|1",
-     0,
-     "Not enough memory"},
+    {"no memory", {"sel 3 5", "big", "limit", "edpaste"}, "ab cd|huge|3-5|0|1", 0, noMemory},
     {"desktop's Latin-1", {"sel 3 5", "desk caf\u00e9", "Ctrl+V"}, "ab caf\xe9|kept|7-7|0|0", ctrl},
-    {"desktop's Cyrillic",
-     {"sel 3 5", "desk \u041f\u0440\u0438", "Ctrl+V"},
-     "ab cd|kept|3-5|0|1",
-     ctrl},
+    {"desktop's Cyrillic", {"sel 3 5", "desk \u041f", "Ctrl+V"}, "ab cd|kept|3-5|0|1", ctrl},
 };
 
 // Untouched anonymous memory reads as zeros and costs nothing.
