@@ -47,14 +47,16 @@ const QuestionRow questionRows[] = {
     {"logout: Yes, save cancelled", true, true, false, false, false, 6, 2},
 };
 
-// Steps on a fresh, focused window whose program clipboard holds "kept":
-// those named in editing(), else typed ("\t" Tab, "\r" Enter, "\b" Backspace).
-// What they leave: the text, the program's clipboard, anchor-caret, the
-// indent level, 1 if saved; the last key; the text after one undo, if given
-// ("ab cd" after a command on a selection); a paste that does not fit,
-// of a clipboard of untouched memory, changes nothing. The desktop's clipboard is
-// never touched; in a single-byte code page a text its character set lacks
-// is not pasted from it at all, rather than with "?".
+// What steps leave: the text, the program's clipboard, anchor-caret, the
+// indent level and 1 if saved; the steps, on a fresh, focused window whose
+// program clipboard holds "kept" and the desktop's "desk": those named in
+// editing() ("sel A B" selects in a document as opened, "ab cd"), else typed
+// ("\t" Tab, "\r" Enter, "\b" Backspace); the last key; why a paste failed;
+// the text after one undo, if given ("ab cd" after a command on a selection).
+// A paste that does not fit, of a clipboard of untouched memory, changes
+// nothing. The desktop's clipboard is never touched; in a single-byte code
+// page a text its character set lacks is not pasted from it at all, rather
+// than with "?".
 struct EditRow {
     const char *name, *left;
     QStringList steps;
@@ -275,11 +277,10 @@ private slots:
         QVERIFY(undone.isNull() || text.bytes() == undone);
     }
 
-    // Shown as stored; sizes are the row plus 9 points, not the entry's text;
-    // styles cover the text typed after too; colours go to the target
-    // chosen; kept on Esc (even from a list, which has keys of its own),
-    // restored at the next opening, stored again when the main window closes
-    // it.
+    // Shown as stored; sizes are the row plus 9 points; styles cover the text
+    // typed after too; colours go to the target chosen; kept on Esc (even
+    // from a list, which has keys of its own), restored at the next opening,
+    // stored again when the main window closes it.
     void fontDialog() {
         FontEditor e;
         QVERIFY(e.showActive());
