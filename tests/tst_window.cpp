@@ -1,0 +1,402 @@
+// The main window and its dialogs offscreen: the menus, the unsaved-text
+// question, the Edit commands and indentation, the font dialog and the About
+// box. Keys, focus and pixels on a real desktop are the end-to-end tests'.
+#include "about/frmAbout.h"
+#include "app/ClientFit.h"
+#include "fontdialog/FontDialogLogic.h"
+#include "fontdialog/Form2.h"
+#include "support/Editor.h"
+#include "support/Harness.h"
+#include "support/MemoryLimit.h"
+#include "textarea/KeyCodes.h"
+
+#include <QAction>
+#include <QClipboard>
+#include <QGroupBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
+#include <QRadioButton>
+#include <QtTest>
+
+#include <sys/mman.h>
+
+using namespace tarnwick;
+using namespace tarnwick::test;
+using S = QsciScintillaBase;
+
+namespace {
+
+// Asked on closing, or at a logout and then on the close that follows (No).
+struct QuestionRow {
+    const char* name;
+    bool logout, dirty, saveSucceeds, typeAfter, ends;
+    int answer, questions; // in all
+};
+const QuestionRow questionRows[] = {
+    {"close: Cancel keeps it open", false, true, true, false, false, 2, 1},
+    {"close: No closes", false, true, true, false, true, 7, 1},
+    {"close: Yes saves and closes", false, true, true, false, true, 6, 1},
+    {"close: Yes, save cancelled: stays", false, true, false, false, false, 6, 1},
+    {"logout, saved: ends, nothing asked", true, false, true, false, true, 0, 0},
+    {"logout: Cancel keeps the session", true, true, true, false, false, 2, 2},
+    {"logout: No ends, the close asks nothing", true, true, true, false, true, 7, 1},
+    {"logout: No, then typing: the close asks", true, true, true, true, true, 7, 2},
+    {"logout: Yes saves and ends", true, true, true, false, true, 6, 1},
+    {"logout: Yes, save cancelled", true, true, false, false, false, 6, 2},
+};
+
+// What steps leave: the text, the program's clipboard, anchor-caret, the
+// indent level and 1 if saved; the steps, on a fresh, focused window whose
+// program clipboard holds "kept" and the desktop's "desk": those named in
+// editing() ("sel A B" selects in a document as opened, "ab cd"), else typed
+// ("\t" Tab, "\r" Enter, "\b" Backspace); the last key; why a paste failed;
+// the text after one undo, if given ("ab cd" after a command on a selection).
+// A paste that does not fit, of a clipboard of untouched memory, changes
+// nothing. The desktop's clipboard is never touched; in a single-byte code
+// page a text its character set lacks is not pasted from it at all, rather
+// than with "?".
+struct EditRow {
+    const char *name, *left;
+    QStringList steps;
+    int lastKey = 0;
+    const char* message = nullptr; // why a paste failed
+    QByteArray undone = {};
+};
+const int enter = keyCodeEnter, bs = keyCodeBackspace, ctrl = Qt::Key_Control;
+const char* const tooLarge = "The text would grow larger than 2 GiB, the most the editor can hold";
+const EditRow editRows[] = {
+    {"enter at the end", "a\t\tb\n\t\t|kept|7-7|2|0", {"a\t\tb\r"}, enter, {}, "a\t\tb\n"},
+    {"enter mid-line: Tabs at the end", "\tx\ny\t|kept|5-5|1|0", {"\txy", "Left", "\r"}, enter},
+    {"keypad Enter is Enter", "\ta\n\t|kept|4-4|1|0", {"\ta", "Num+Enter"}, enter},
+    {"backspaces after enter: one level less", "\t\ta\n|kept|4-4|1|0", {"\t\ta\r\b\b"}, bs},
+    {"backspace after enter at level 0", "a|kept|1-1|0|0", {"a\r\b"}, bs},
+    {"shift between enter and backspace", "\ta\n|kept|3-3|1|0", {"\ta\r", "Shift", "\b"}, bs},
+    {"Tab over a selection", "\t|kept|1-1|1|0", {"ab\rcd", "all", "\t"}, keyCodeTab},
+    {"caret keys keep", "\t\tx\n\t\t|kept|5-5|2|0", {"\t\tx\r", "Left"}, Qt::Key_Left},
+    {"click resets", "\t\tx\n\t\t|kept|0-0|0|0", {"\t\tx\r", "click"}},
+    {"completed Open resets", "class Hello {}\n|kept|0-0|0|1", {"\t\tx\r", "open"}},
+    {"Open that ends early keeps", "\t\tx\n\t\t|kept|6-6|2|0", {"\t\tx\r", "cancelled"}, enter},
+    {"New keeps", "|kept|0-0|2|1", {"\t\tx\r", "new"}, enter},
+    {"copy of nothing empties", "ab cd||1-1|0|1", {"sel 1 1", "edcopy"}},
+    {"copy", "ab cd|cd|3-5|0|1", {"sel 3 5", "edcopy"}},
+    {"cut", "ab |cd|3-3|0|0", {"sel 3 5", "edcut"}},
+    {"paste before any copy removes", "cd||0-0|0|0", {"sel 0 3", "clip ", "edpaste"}},
+    {"paste", "ab kept|kept|7-7|0|0", {"sel 3 5", "edpaste"}},
+    {"pasted Tabs: no level", "ab \t\t|\t\t|5-5|0|0", {"sel 3 5", "clip \t\t", "edpaste"}},
+    {"delete, the clipboard kept", "ab|kept|2-2|0|0", {"sel 2 5", "eddel"}},
+    {"paste past 2 GiB", "ab cd|huge|3-5|0|1", {"sel 3 5", "huge", "edpaste"}, 0, tooLarge},
+    {"no memory",
+     "ab cd|huge|3-5|0|1",
+     {"sel 3 5", "big", "limit", "edpaste"},
+     0,
+     "Not enough memory"},
+    {"desktop's Latin-1", "ab caf\xe9|kept|7-7|0|0", {"sel 3 5", "desk caf\u00e9", "Ctrl+V"}, ctrl},
+    {"desktop's Cyrillic", "ab cd|kept|3-5|0|1", {"sel 3 5", "desk \u041f", "Ctrl+V"}, ctrl},
+};
+
+// Untouched anonymous memory reads as zeros and costs nothing.
+const char* const zeros = static_cast<const char*>(
+    mmap(nullptr, size_t(Text1::largestDocument), PROT_READ, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0));
+
+struct FontEditor : Editor {
+    Form2* dialog() { return qobject_cast<Form2*>(form.form2Window()); }
+    Form2* open() { return form.action("font")->trigger(), dialog(); }
+    QAbstractButton* at(const char* name) { return dialog()->findChild<QAbstractButton*>(name); }
+    QListWidget* list(const char* name) { return dialog()->findChild<QListWidget*>(name); }
+    // The colour entries are made in their index order.
+    QAbstractButton* colour(int i) { return dialog()->findChildren<QRadioButton*>("Option1")[i]; }
+    void click(QWidget* w) { QTest::mouseClick(w, Qt::LeftButton, {}, QPoint(6, w->height() / 2)); }
+    void pick(const char* name, int row) {
+        QListWidget* l = list(name);
+        l->scrollToItem(l->item(row));
+        QTest::mouseClick(l->viewport(), Qt::LeftButton, {},
+                          l->visualItemRect(l->item(row)).center());
+    }
+    // What the text is drawn with: family, points, bold/italic/underline/
+    // strikeout, text and paper colours.
+    QString look() {
+        const auto get = [this](int m) { return text().SendScintilla(unsigned(m), 0UL); };
+        const auto rgb = [&](int m) {
+            return QColor(get(m) & 0xff, get(m) >> 8 & 0xff, get(m) >> 16).name().remove(0, 1);
+        };
+        char name[256] = {};
+        text().SendScintilla(S::SCI_STYLEGETFONT, 0UL, static_cast<const char*>(name));
+        return QStringLiteral("%1 %2 %3%4%5%6 %7 %8")
+            .arg(name, QString::number(get(S::SCI_STYLEGETSIZEFRACTIONAL) / 100),
+                 get(S::SCI_STYLEGETBOLD) ? "b" : "-", get(S::SCI_STYLEGETITALIC) ? "i" : "-",
+                 get(S::SCI_STYLEGETUNDERLINE) ? "u" : "-", text().isStrikeout() ? "s" : "-",
+                 rgb(S::SCI_STYLEGETFORE), rgb(S::SCI_STYLEGETBACK));
+    }
+    // What the controls show: rows; Bold, Italic, Strikeout, Underline, Fore,
+    // Back; the colour entries shown selected.
+    QString shown() {
+        QString state;
+        for (const char* name : {"List1", "List2"})
+            state += QString::number(list(name)->currentRow()) + ' ';
+        for (const char* name : {"Check2", "Check3", "Check4", "Check5", "Option2", "Option3"})
+            state += at(name)->isChecked() ? '1' : '0';
+        for (int i = 0; i < 8; ++i)
+            state += colour(i)->isChecked() ? QStringLiteral(" %1").arg(i) : QString();
+        return state;
+    }
+    QList<int> stored() {
+        const FontSettings& f = fonts;
+        return {f.fontIndex, f.sizeIndex, f.bold, f.italic, f.strikeout, f.underline};
+    }
+};
+
+} // namespace
+
+class TestWindow : public QObject {
+    Q_OBJECT
+
+private slots:
+    void startsWithInitialState() {
+        Editor e;
+        QCOMPARE(e.form.windowTitle(), QStringLiteral("Untitled - Tarnwick"));
+        // "MS Sans Serif" as installed, on white paper.
+        QCOMPARE(e.text().fontFamily() + QColor(e.text().backgroundColour()).name(),
+                 "DejaVu Sans#ffffff");
+        QVERIFY(!e.text().foregroundColour() && !e.text().autoIndent() && e.state().isSaved);
+        // The text area fills what the menu bar leaves, unless nothing is left.
+        for (const QSize client : {QSize(1, 1), QSize(0, 3), QSize(3, 0)})
+            QCOMPARE(text1SizeFor(client, QSize(5, 5)), client.width() == 1 ? client : QSize(5, 5));
+        QVERIFY(e.showActive());
+        e.form.resize(700, 500);
+        QTRY_COMPARE(e.text().geometry(), e.form.centralWidget()->rect());
+        // Alt and a letter that no menu has types nothing (the menus' own
+        // letters are in the table below, and end to end).
+        QTest::keyClick(&e.text(), Qt::Key_Q, Qt::AltModifier);
+        QVERIFY(e.text().bytes().isEmpty() && !QApplication::activePopupWidget());
+        // Menu, command, caption with its underlined letter, and shortcut, in order.
+        QStringList bar;
+        for (QAction* top : e.form.menuBar()->actions())
+            for (QAction* item : top->menu() ? top->menu()->actions() : QList{top})
+                bar << (top->menu() ? top->text() : QString()) + '|' + item->objectName() + '|' +
+                           item->text() + '|' + item->shortcut().toString();
+        QCOMPARE(bar.join(' '),
+                 "&File|new|&New|Ctrl+N &File|open|&Open|Ctrl+O &File|saveim|&Save|Ctrl+S "
+                 "&File|save|Save &As| &File|exit|E&xit|Ctrl+X &Edit|edcut|Cu&t|Shift+Del "
+                 "&Edit|edcopy|&Copy|Ctrl+Ins &Edit|edpaste|&Paste|Shift+Ins &Edit|eddel|&Delete| "
+                 "|font|F&ont....| &Run|compile|&Compile|F9 &Run|exec|&Execute|Ctrl+F9 "
+                 "&Run|comlne|Command &Line|F5 &Run|compro|Command &Prompt|F7 "
+                 "&Run|ncomp|&Normal Compile|Ctrl+F5 &Run|nexec|Normal E&xecute|Ctrl+F7 "
+                 "&Help|About|&About| &Help|Condi|&Conditions|");
+    }
+
+    // Cancel, or a save that did not happen, keeps the window or the
+    // session; agreeing to end without saving also answers the close after
+    // it, until the text changes. The logout inhibitor follows savedChanged.
+    void closeAsksAboutUnsavedText_data() { addRows(questionRows); }
+    void closeAsksAboutUnsavedText() {
+        const QuestionRow& r = row(questionRows);
+        Folder folder;
+        Editor e;
+        e.form.show();
+        if (r.dirty)
+            e.type("unsaved");
+        // No: the close after a logout.
+        e.platform.messageAnswers = {MsgAnswer(r.answer), MsgAnswer::No};
+        const QString path = folder.filePath("S.java");
+        e.platform.saveAnswers.push_back(r.saveSucceeds ? std::optional(FakePlatform::choose(path))
+                                                        : std::nullopt);
+        if (r.logout) {
+            QCOMPARE(e.form.sessionMayEnd(), r.ends);
+            if (r.typeAfter)
+                e.type("+");
+        }
+        e.form.exit();
+        QCOMPARE(e.form.isVisible(), !r.ends && !r.logout);
+        QCOMPARE(readBytes("S.java"), r.answer == 6 && r.saveSucceeds ? "unsaved" : "(absent)");
+        const PlatformCall question{"messageBox", "Do you want to save the changes",
+                                    "File not saved", 3};
+        QCOMPARE(e.platform.callsOf("messageBox"), QList<PlatformCall>(r.questions, question));
+    }
+
+    void editing_data() { addRows(editRows); }
+    void editing() {
+        const EditRow& r = row(editRows);
+        Folder folder;
+        QVERIFY(writeBytes("Hello.java", "class Hello {}\n"));
+        Editor e;
+        QVERIFY(e.showActive());
+        Text1& text = e.text();
+        QString desktop = QStringLiteral("desk");
+        QGuiApplication::clipboard()->setText(desktop);
+        e.state().clipText = "kept";
+        e.platform.messageAnswers = {MsgAnswer::No};
+        std::optional<MemoryLimit> limit;
+        for (const QString& step : r.steps) {
+            if (step == "limit" && !canLimitMemory)
+                QSKIP("a sanitizer's allocator never fails under a limit");
+            if (step == "huge" || step == "big")
+                e.state().clipText = QByteArray::fromRawData(
+                    zeros, step == "big" ? 512 << 20 : Text1::largestDocument - 2);
+            else if (step == "limit")
+                QVERIFY(limit.emplace(128 << 20).active());
+            else if (step.startsWith("sel ")) // in a document as opened, "ab cd"
+                e.type("ab cd"), text.clearUndoHistory(),
+                    e.state().isSaved = true,
+                    text.setSelectionRange(step.mid(4, 1).toLong(), step.mid(6).toLong());
+            else if (step.startsWith("clip "))
+                e.state().clipText = step.mid(5).toUtf8();
+            else if (step.startsWith("desk "))
+                QGuiApplication::clipboard()->setText(desktop = step.mid(5));
+            else if (step.startsWith("ed"))
+                e.form.action(step)->trigger();
+            else if (step == "click" || step == "Shift")
+                step == "click"
+                    ? QTest::mouseClick(text.viewport(), Qt::LeftButton, {}, QPoint(5, 5))
+                    : QTest::keyClick(&text, Qt::Key_Shift);
+            else if (step == "all" || step == "new")
+                step == "all" ? text.selectAll() : e.form.new_();
+            else if (step == "open" || step == "cancelled")
+                step == "open" ? e.open(folder.filePath("Hello.java"))
+                               : (e.platform.openAnswers = {std::nullopt}, e.form.open());
+            else if (step.contains('+') || step == "Left")
+                QTest::keySequence(&text, QKeySequence(step));
+            else
+                QTest::keyClicks(&text, step);
+        }
+        limit.reset();
+        const PlatformCall failed{
+            "messageBox", "The text could not be pasted\r" + QString(r.message), "Can't paste", 64};
+        QVERIFY(!r.message || e.platform.calls == QList<PlatformCall>{failed});
+        QCOMPARE(text.bytes() + '|' +
+                     (e.state().clipText.size() > 99 ? "huge" : e.state().clipText) + '|' +
+                     QByteArray::number(text.anchorPosition()) + '-' +
+                     QByteArray::number(text.caretPosition()) + '|' +
+                     QByteArray::number(e.state().indentLevel) + (e.state().isSaved ? "|1" : "|0"),
+                 r.left);
+        QCOMPARE(e.state().lastKeyCode, r.lastKey);
+        QCOMPARE(QGuiApplication::clipboard()->text(), desktop);
+        QTest::keyClick(&text, Qt::Key_Z, Qt::ControlModifier);
+        const QByteArray undone = r.steps[0].startsWith("sel") ? "ab cd" : r.undone;
+        QVERIFY(undone.isNull() || text.bytes() == undone);
+    }
+
+    // Shown as stored; sizes are the row plus 9 points; styles cover the text
+    // typed after too; colours go to the target chosen; kept on Esc (even
+    // from a list, which has keys of its own), restored at the next opening,
+    // stored again when the main window closes it.
+    void fontDialog() {
+        FontEditor e;
+        QVERIFY(e.showActive());
+        e.text().appendBytes("ab");
+        QPointer<Form2> dialog = e.open();
+        // "MS Sans Serif", "10", Fore: the default text colour is none of the eight.
+        QCOMPARE(e.shown() + ' ' + e.look(), "9 1 000010 DejaVu Sans 10 ---- 000000 ffffff");
+        // Captions; the keyboard walks the colours in their own order, not
+        // their screen order.
+        QStringList seen{dialog->windowTitle()};
+        for (QGroupBox* frame : dialog->findChildren<QGroupBox*>())
+            seen << frame->title();
+        for (QWidget* w = e.colour(0); seen.size() < 23; w = w->nextInFocusChain())
+            if (w->focusPolicy() & Qt::TabFocus)
+                seen << (w->inherits("QAbstractButton") ? w->property("text").toString()
+                                                        : w->objectName());
+        QCOMPARE(seen.join(','),
+                 "Font...,FONT,Select,COLOR,STYLE,SIZE,Black,Blue,Green,Cyan,Magenta,White,Red,"
+                 "Yellow,List1,Bold,Italic,Strikeout,Underline,List2,Fore,Back,Black");
+        // Opening it again only brings it forward.
+        QVERIFY(e.open() == dialog && e.platform.callsOf("show").size() == 2);
+        e.pick("List1", 5); // "Courier New"
+        e.pick("List2", 5); // "14"
+        for (const char* name : {"Check2", "Check3", "Check5", "Check5", "Check4", "Option3"})
+            e.click(e.at(name));
+        QTest::keyClicks(&e.text(), QStringLiteral("cd"));
+        for (unsigned long pos : {0UL, 3UL}) // struck out
+            QCOMPARE(e.text().SendScintilla(S::SCI_INDICATORVALUEAT, 8UL, pos), 1);
+        // The paper is white, so Back finds White; Fore then matches nothing,
+        // so the Magenta just chosen stays shown and nothing is applied.
+        QVERIFY(e.shown().endsWith("01 1"));
+        e.click(e.colour(6));
+        e.click(e.at("Option2"));
+        QVERIFY(e.shown().endsWith("10 6") && !e.text().foregroundColour());
+        QString colours;
+        for (int i = 0; i < 8; ++i)
+            e.click(e.colour(i)), colours += ' ' + e.look().section(' ', -2, -2);
+        // As walked above.
+        QCOMPARE(colours, " 000000 ffffff ff0000 0000ff 00ff00 00ffff ff00ff ffff00");
+        e.click(e.colour(3));
+        QApplication::setActiveWindow(dialog);
+        QVERIFY(QTest::qWaitForWindowActive(dialog));
+        e.list("List1")->setFocus();
+        QTest::keyClick(e.list("List1"), Qt::Key_Escape);
+        QCOMPARE(e.stored(), QList<int>({5, 5, 1, 1, 1, 0}));
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(!dialog);
+        dialog = e.open(); // Fore again, showing the entry that matches the text
+        QCOMPARE(e.shown() + ' ' + e.look(), "5 5 111010 3 Liberation Mono 14 bi-s 0000ff ff00ff");
+        e.pick("List1", 0);
+        e.click(e.at("Check5"));
+        e.state().isSaved = true;
+        QVERIFY(e.form.close());
+        QCOMPARE(e.platform.callsOf("close"), QList<PlatformCall>({{"close", "Form2", {}, -1}}));
+        QCOMPARE(e.stored(), QList<int>({0, 5, 1, 1, 1, 1}));
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(!dialog);
+    }
+
+    // A stored font that is missing falls back to the last good one (a
+    // click on one, end to end); a last good font uninstalled since it was
+    // applied ends the fall-back.
+    void storedFontFailingTwiceStopsAfterTwoMessages() {
+        const PlatformCall notFound{"messageBox",
+                                    "Font not available, install into Fonts in Control Panel",
+                                    "Not Found", 0};
+        // Rows: Times New Roman; Impact and Verdana, which the machine lacks.
+        for (const auto& [lastGood, messages, family] :
+             {std::tuple{12, 1, "Liberation Serif"}, {6, 2, "DejaVu Sans"}}) {
+            FakePlatform platform;
+            Text1 text;
+            FontDialogMemory memory{std::int16_t(lastGood)};
+            FontDialogLogic logic(text, platform, memory);
+            logic.openingSteps(FontSettings{.fontIndex = 13});
+            QCOMPARE(platform.callsOf("messageBox"), QList<PlatformCall>(messages, notFound));
+            QVERIFY(logic.fontRow() == lastGood && text.fontFamily() == family);
+        }
+    }
+
+    // One modeless box with only a close box; Enter and Esc close it
+    // wherever the focus is, and so does closing the main window.
+    void aboutBox() {
+        for (const Qt::Key key :
+             {Qt::Key_Return, Qt::Key_Escape, Qt::Key(0)}) { // 0: main window closes
+            Editor e;
+            e.form.show();
+            for (int twice = 0; twice < 2; ++twice)
+                e.form.action("About")->trigger();
+            QPointer<QWidget> box = e.form.aboutWindow();
+            const auto label = [&](const char* name) { return box->findChild<QLabel*>(name); };
+            const auto frame =
+                Qt::WindowType_Mask | Qt::WindowCloseButtonHint | Qt::WindowMinMaxButtonsHint;
+            QVERIFY(e.form.findChildren<frmAbout*>().size() == 1 &&
+                    e.platform.callsOf("show").size() == 2);
+            QVERIFY(box->isVisible() && !box->isModal() &&
+                    box->minimumSize() == box->maximumSize() &&
+                    (box->windowFlags() & frame) == (Qt::Dialog | Qt::WindowCloseButtonHint));
+            QCOMPARE(box->windowTitle() + '|' + label("lblVersion")->text() + '|' +
+                         label("lblDisclaimer")->text(),
+                     "About tarnpad|Version 1.0.0|I made this to help myself avoid the hassles in "
+                     "the execution of Java Files. It is not an IDE. Just have Fun!");
+            QVERIFY(label("picIcon")->pixmap().size() == QSize(32, 32) &&
+                    box->focusWidget()->property("default").toBool());
+            // Three labels are black on any scheme.
+            for (const char* name : {"lblTitle", "lblDescription", "lblDisclaimer"})
+                QCOMPARE(label(name)->palette().color(QPalette::WindowText), QColor(Qt::black));
+            key ? QTest::keyClick(label(key == Qt::Key_Return ? "lblDescription" : "lblDisclaimer"),
+                                  key)
+                : void(e.form.close());
+            QCOMPARE(e.platform.callsOf("close"),
+                     QList<PlatformCall>(!key, {"close", "frmAbout", {}, -1}));
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+            QVERIFY(box.isNull());
+        }
+    }
+};
+
+QTEST_MAIN(TestWindow)
+#include "tst_window.moc"
