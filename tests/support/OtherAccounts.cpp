@@ -14,52 +14,33 @@
 
 namespace tarnwick::test {
 
-namespace {
-
-const char* const sharedGroupName = "tarnwick-class";
-
-bool run(const QString& program, const QStringList& arguments, QString* why) {
-    QProcess process;
-    process.start(program, arguments);
-    if (process.waitForFinished() && process.exitStatus() == QProcess::NormalExit &&
-        process.exitCode() == 0)
-        return true;
-    *why = program + QLatin1Char(' ') + arguments.join(QLatin1Char(' ')) + QStringLiteral(": ") +
-           QString::fromLocal8Bit(process.readAllStandardError()).trimmed() + process.errorString();
-    return false;
-}
-
-std::optional<Account> account(const char* name, QString* why) {
-    if (!::getpwnam(name) &&
-        !run(QStringLiteral("useradd"),
-             {QStringLiteral("--user-group"), QStringLiteral("--no-create-home"),
-              QStringLiteral("--shell"), QStringLiteral("/usr/sbin/nologin"),
-              QStringLiteral("--groups"), QLatin1String(sharedGroupName), QLatin1String(name)},
-             why))
-        return std::nullopt;
-    const passwd* entry = ::getpwnam(name);
-    if (!entry) {
-        *why = QStringLiteral("no account %1 after useradd").arg(QLatin1String(name));
-        return std::nullopt;
-    }
-    return Account{QLatin1String(name), entry->pw_uid, entry->pw_gid};
-}
-
-} // namespace
-
+// Made once per machine, by the system's own tools; a failure says which.
 std::optional<OtherAccounts> OtherAccounts::get(QString* why) {
     if (::geteuid() != 0) {
         *why = QStringLiteral("making and becoming other accounts needs root");
         return std::nullopt;
     }
-    if (!::getgrnam(sharedGroupName) &&
-        !run(QStringLiteral("groupadd"), {QLatin1String(sharedGroupName)}, why))
+    QProcess make;
+    make.start(QStringLiteral("sh"),
+               {QStringLiteral("-ec"),
+                QStringLiteral("getent group tarnwick-class >/dev/null || groupadd tarnwick-class; "
+                               "for a in tarnwick-alice tarnwick-bob; do id -u $a >/dev/null "
+                               "2>&1 || useradd --user-group --no-create-home --shell "
+                               "/usr/sbin/nologin --groups tarnwick-class $a; done")});
+    make.waitForFinished();
+    // getpwnam and getgrnam hand out one static entry each: copied at once.
+    const auto account = [](const char* name) {
+        const passwd* entry = ::getpwnam(name);
+        return entry ? std::optional<Account>({QLatin1String(name), entry->pw_uid, entry->pw_gid})
+                     : std::nullopt;
+    };
+    const std::optional<Account> alice = account("tarnwick-alice"), bob = account("tarnwick-bob");
+    const group* shared = ::getgrnam("tarnwick-class");
+    if (make.exitCode() != 0 || !shared || !alice || !bob) {
+        *why = QStringLiteral("cannot make the accounts: ") +
+               QString::fromLocal8Bit(make.readAllStandardError()).trimmed() + make.errorString();
         return std::nullopt;
-    const group* shared = ::getgrnam(sharedGroupName);
-    const std::optional<Account> alice = account("tarnwick-alice", why);
-    const std::optional<Account> bob = alice ? account("tarnwick-bob", why) : std::nullopt;
-    if (!shared || !bob)
-        return std::nullopt;
+    }
     return OtherAccounts{*alice, *bob, shared->gr_gid};
 }
 
