@@ -1,6 +1,8 @@
 // The Run menu and what it starts: script bytes and messages on the platform
 // test double, the consoles' launch plans, the built script runner, and the
-// installed tree through the desktops' own validators.
+// installed tree through the desktops' own validators. The real JDK in a real
+// terminal is the end-to-end layer's; the fuzz targets cover the file-name
+// check and the script parser on any input.
 #include "BatchScript.h"
 #include "platform/HelperLocation.h"
 #include "platform/ProcessStarter.h"
@@ -10,16 +12,10 @@
 #include "support/Harness.h"
 #include "support/OtherAccounts.h"
 
-#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QImage>
 #include <QProcess>
-#include <QRegularExpression>
-#include <QStandardPaths>
 
-#include <algorithm>
-#include <future>
-#include <poll.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -34,28 +30,15 @@ const QString helpers = qEnvironmentVariable("TARNWICK_HELPER_DIR");
 const auto script = [](const QByteArray& line) {
     return "@echo OFF\r\nclearscr\r\n" + line + "\r\nkeypress";
 };
-
 const QString badName = "The file name cannot be used in a command line\r";
-const auto unsafe = [](const QString& name) {
-    return badName + name + "\rOnly letters, digits, spaces and . _ - + @ , = are allowed";
-};
 const auto option = [](const QString& name) {
     return badName + name + "\rNo word of it may start with - or @";
 };
 const QString cannotRun = "The command line cannot be run\r";
-const auto outside = [](const QString& shown, const QString& code) {
-    return cannotRun + "It holds \"" + shown + "\" (U+" + code +
-           "), a character outside the code page";
-};
-const QString lineBreak = cannotRun + "It holds a line break, which would run as a second command";
-const QString notSaved = "The file isn't saved yet",
-              noClass = "No class name can be formed from the file name\rMain";
+const QString outside =
+    cannotRun + "It holds \"\u041f\" (U+041F), a character outside the code page";
+const QString notSaved = "The file isn't saved yet";
 const QString cyrillic = "\u041f\u0440\u0438\u0432\u0435\u0442";
-const QByteArray cyrillicUtf8 = "\xd0\x9f\xd1\x80\xd0\xb8\xd0\xb2\xd0\xb5\xd1\x82";
-const QString conditions =
-    "\rThe conditions are : \r\r1. The filename must be same as that of the Class that contains "
-    "main().\r2. You must have made those changes in your System Properties that\r    allow you to "
-    "use javac and java from command line.\r3. The file must be saved before compile or execute.";
 const QHash<QString, QString> titleOf{{"compile", "Can't compile"}, {"ncomp", "Can't compile"},
                                       {"exec", "Can't execute"},    {"nexec", "Can't execute"},
                                       {"comlne", "Can't run"},      {"compro", "Can't run"},
@@ -64,7 +47,8 @@ const QHash<QString, QString> titleOf{{"compile", "Can't compile"}, {"ncomp", "C
 // A menu command on a document titled `input`, which is also Command Line's
 // answer, with the command's script holding "old" before: the script's bytes
 // afterwards, and either the message told under the command's title with
-// `call` failing, or what started (`call`, when it is not the script).
+// `call` failing, or what started (`call`, when it is not the script). Rows
+// named "UTF-8" run in a UTF-8 locale, the rest in a single-byte one.
 struct CommandRow {
     const char* name;
     const char* command;
@@ -74,57 +58,52 @@ struct CommandRow {
     const char* call = "";
 };
 const CommandRow commandRows[] = {
-    {"compile", "compile", "Hello.java", script("javac Hello.java")},
-    {"exec", "exec", "Hello.java", script("java Hello")},
     {"marks", "compile", "a+b@c,d=e-f_g.\u00e9.java", script("javac a+b@c,d=e-f_g.\xe9.java")},
     {"five characters", "exec", ".java", script("java ")},
-    {"comlne", "comlne", "ls \"a b\" \u00e9", script("ls \"a b\" \xe9")},
-    {"comlne cancel", "comlne", "", script("")},
     {"longest line", "comlne", QString(131071, 'y'), script(QByteArray(131071, 'y'))},
-    {"compro", "compro", "", "old", "", "command.com"},
-    {"ncomp, no shell", "ncomp", "a;b.java", "old", "", "javac a;b.java"},
+    {"ncomp, no shell reads it", "ncomp", "a;b.java", "old", "", "javac a;b.java"},
     {"nexec", "nexec", "Hello.java", "old", "", "java Hello"},
-    {"Conditions", "Condi", "", "old", conditions},
+    {"Conditions", "Condi", "", "old",
+     "\rThe conditions are : \r\r1. The filename must be same as that of the Class that contains "
+     "main().\r2. You must have made those changes in your System Properties that\r    allow you "
+     "to use javac and java from command line.\r3. The file must be saved before compile or "
+     "execute."},
     {"untitled compile", "compile", "", "old", notSaved},
-    {"untitled ncomp", "ncomp", "", "old", notSaved},
-    {"untitled exec", "exec", "", "old", notSaved},
     {"untitled nexec", "nexec", "", "old", notSaved},
-    {"short exec", "exec", "Main", "old", noClass},
-    {"short nexec", "nexec", "Main", "old", noClass},
+    {"short exec", "exec", "Main", "old", "No class name can be formed from the file name\rMain"},
     {"option first", "compile", "-version.java", "old", option("-version.java")},
-    {"argument file", "exec", "x @args.java", "old", option("x @args.java")},
+    {"argument file", "exec", "x @a.java", "old", option("x @a.java")},
     {"quoted option", "ncomp", "\"-d\" x.java", "old", option("\"-d\" x.java")},
-    {"option later", "nexec", "-jar evil.jar x.java", "old", option("-jar evil.jar x.java")},
-    {"no letter", "compile", "a\u20acb.java", "old", unsafe("a\u20acb.java")},
-    {"shell mark", "exec", "a`b.java", "old", unsafe("a`b.java")},
-    {"touch fails", "compile", "Hello.java", "old", "temc.bat could not be created\rno",
+    {"option later", "nexec", "x -d.java", "old", option("x -d.java")},
+    {"no letter", "exec", "a\u20acb.java", "old",
+     badName + "a\u20acb.java\rOnly letters, digits, spaces and . _ - + @ , = are allowed"},
+    {"touch fails", "compile", "A.java", "old", "temc.bat could not be created\rno",
      "touch temc.bat"},
-    {"delete fails", "compile", "Hello.java", "old", "temc.bat could not be deleted\rno",
+    {"delete fails", "compile", "A.java", "old", "temc.bat could not be deleted\rno",
      "delete temc.bat"},
     {"write fails", "comlne", "date", "", "temc.bat could not be written\rno", "write temc.bat"},
-    {"start fails", "exec", "Hello.java", script("java Hello"), "temr.bat could not be started\rno",
+    {"start fails", "exec", "A.java", script("java A"), "temr.bat could not be started\rno",
      "start temr.bat"},
     {"compro fails", "compro", "", "old", "command.com could not be started\rno",
      "start command.com"},
-    {"ncomp fails", "ncomp", "Hello.java", "old", "javac Hello.java could not be started\rno",
-     "start javac Hello.java"},
-    // Scripts hold the locale's bytes (UTF-8 in the rows so named); only what
-    // the code page cannot hold is refused, before a byte is written.
-    {"UTF-8 name", "compile", cyrillic + ".java", script("javac " + cyrillicUtf8 + ".java")},
+    {"ncomp fails", "ncomp", "A.java", "old", "javac A.java could not be started\rno",
+     "start javac A.java"},
+    // Scripts hold the locale's bytes; what the code page cannot hold is
+    // refused before a byte of the script is written.
     {"UTF-8 beyond the first plane, mark", "exec", "\U0001D400e\u0301X.java",
      script("java \xf0\x9d\x90\x80"
             "e\xcc\x81X")},
-    {"UTF-8 answer", "comlne", cyrillic + " \U0001F600 * ?",
-     script(cyrillicUtf8 + " \xf0\x9f\x98\x80 * ?")},
-    {"UTF-8 lone surrogate", "comlne", QString(QChar(0xd83d)), "", outside("\ufffd", "D83D")},
+    {"UTF-8 lone surrogate", "comlne", QString(QChar(0xd83d)), "",
+     cannotRun + "It holds \"\ufffd\" (U+D83D), a character outside the code page"},
     {"UTF-8 too long", "comlne", QString(65536, QChar(0x41f)), "",
      cannotRun + "It takes 131072 bytes; at most 131071 can be run"},
-    {"outside, name", "compile", cyrillic + ".java", "old", outside("\u041f", "041F")},
-    {"outside, answer", "comlne", "rm " + cyrillic, "", outside("\u041f", "041F")},
-    {"beyond the first plane", "comlne", "\U0001F600", "", outside("\U0001F600", "1F600")},
-    {"line feed", "comlne", "ls\ntouch X", "", lineBreak},
-    {"carriage return", "comlne", "ls\rtouch X", "", lineBreak},
-    {"NUL", "comlne", QString::fromLatin1("ls\0 -l", 6), "",
+    {"outside, name", "compile", cyrillic + ".java", "old", outside},
+    {"outside, answer", "comlne", cyrillic, "", outside},
+    {"beyond the first plane", "comlne", "\U0001F600", "",
+     cannotRun + "It holds \"\U0001F600\" (U+1F600), a character outside the code page"},
+    {"line break", "comlne", "ls\ntouch X", "",
+     cannotRun + "It holds a line break, which would run as a second command"},
+    {"NUL", "comlne", QString::fromLatin1("ls\0", 3), "",
      cannotRun + "It holds a NUL character, which would cut it short"},
     {"too long", "comlne", QString(131072, 'x'), "",
      cannotRun + "It has 131072 characters; at most 131071 can be run"},
@@ -149,83 +128,49 @@ struct PlanRow {
     const char* started;
 };
 const PlanRow planRows[] = {
-    {"declared choice first", "xterm x-terminal-emulator konsole javac", "XDG_CURRENT_DESKTOP=KDE",
-     "javac Hello.java", "@bin/x-terminal-emulator|-T|javac Hello.java|-e|javac|Hello.java"},
-    {"the desktop's own, a script", "gnome-terminal konsole xterm", "XDG_CURRENT_DESKTOP=KDE",
-     "TEMC.BAT", "@bin/konsole|-e|@helpers/tarnwick-batch|TEMC.BAT"},
+    {"declared choice first", "x-terminal-emulator konsole javac", "XDG_CURRENT_DESKTOP=KDE",
+     "javac A", "@bin/x-terminal-emulator|-T|javac A|-e|javac|A"},
+    {"the desktop's own, a script", "gnome-terminal konsole", "XDG_CURRENT_DESKTOP=KDE", "TEMC.BAT",
+     "@bin/konsole|-e|@helpers/tarnwick-batch|TEMC.BAT"},
     {"most specific desktop first", "xfce4-terminal kgx java",
-     "XDG_CURRENT_DESKTOP=ubuntu:gnome:XFCE", "java Hello", "@bin/kgx|-T|java Hello|--|java|Hello"},
+     "XDG_CURRENT_DESKTOP=ubuntu:gnome:XFCE", "java A", "@bin/kgx|-T|java A|--|java|A"},
     // Split into words without a shell: blanks separate, quotes group.
-    {"list order, words", "xterm mate-terminal gnome-terminal java", "",
-     " \t java \t a\"b c\"d \"\" $(id);rm \"a  b",
-     "@bin/gnome-terminal|-t|java ab cd  $(id);rm a  b|--|java|ab cd||$(id);rm|a  b"},
-    {"one string", "tilix xterm java", "", "java it's \"a b\" \"\"",
-     "@bin/tilix|-t|java it's a b |-e|java 'it'\\''s' 'a b' ''"},
+    {"list order, words", "xterm gnome-terminal java", "", " \t java \t a\"b c\"d \"\" \"a  b",
+     "@bin/gnome-terminal|-t|java ab cd  a  b|--|java|ab cd||a  b"},
+    {"one string", "tilix java", "", "java it's", "@bin/tilix|-t|java it's|-e|java 'it'\\''s'"},
     {"joined title option", "terminology", "", "command.com",
      "@bin/terminology|--title=/bin/zsh|-e|/bin/zsh"},
     {"Wayland-only on X", "foot xterm", "", "command.com", "@bin/xterm|-T|/bin/zsh|-e|/bin/zsh"},
-    {"Wayland-only on Wayland", "foot xterm", "WAYLAND_DISPLAY=wayland-0", "command.com",
+    {"Wayland-only on Wayland", "foot xterm", "WAYLAND_DISPLAY=0", "command.com",
      "@bin/foot|-T|/bin/zsh|/bin/zsh"},
-    {"no terminal", "javac", "", "javac Hello.java",
+    {"no terminal", "javac", "", "javac A",
      "No terminal program was found (looked for x-terminal-emulator, xdg-terminal-exec, "
      "gnome-terminal, konsole, xfce4-terminal, mate-terminal, lxterminal, qterminal, kgx, ptyxis, "
      "tilix, terminator, sakura, terminology, alacritty, kitty, wezterm, foot, urxvt, xterm)"},
-    {"no program", "xterm", "", "javac Hello.java", "No program named javac was found"},
+    {"no program", "xterm", "", "javac A", "No program named javac was found"},
     {"no script", "xterm", "", "temr.bat", "There is no script temr.bat in @dir"},
     {"blanks only", "xterm", "", " \t ", "The command line is empty"},
 };
 
-// A script's bytes and what the script runner makes of them.
+// The built runner on t.bat, its input at end of file: what it printed, then
+// its status. Echoed lines show the folder; a line holding NUL runs no part of
+// itself and is named.
 struct ScriptRow {
     const char* name;
     QByteArray script;
     QByteArray expected;
 };
-// Each line as "2 > ls" (echoed), "2 @ ls" (hidden) or "2 refused".
-const ScriptRow parseRows[] = {
-    {"CR LF or LF, bytes kept", "echo one\r\nfalse\njavac Caf\xe9.java",
-     "1 > echo one|2 > false|3 > javac Caf\xe9.java"},
-    {"@ and echo, any case",
-     "@ls\r\npwd\r\n@echo OFF\r\nls\r\nECHO On\r\npwd\r\n\techo off \r\ndate",
-     "1 @ ls|2 > pwd|4 @ ls|6 > pwd|8 @ date"},
-    {"blanks, lone CR, late @", " \t\r\n\r\n\t javac  A.java \t\r\n@\r\n@ \r\na\rb\r\r\n @c",
-     "3 > javac  A.java|6 > a\rb\r|7 > @c"},
-    {"NUL refuses its line", "\0\r\n@echo OFF\0\r\nls\r\n\t\0\r\nls \0\r\n@pwd"_ba,
-     "1 refused|2 refused|3 > ls|4 refused|5 refused|6 @ pwd"},
-    {"launch script", script("javac Hello.java"), "2 @ clearscr|3 @ javac Hello.java|4 @ keypress"},
-};
-// The console's title for tt.bat: escapes, BEL and C1 controls would end its own sequence.
-const ScriptRow titleRows[] = {
-    {"launch script", script("javac Hello.java"), "tt.bat - javac Hello.java"},
-    {"empty command line", script(""), "tt.bat"},
-    {"commands, a refused line", "echo a\r\nCLEARSCR\r\nls\0x\r\n@pwd"_ba, "tt.bat - echo a & pwd"},
-    {"controls blanked", "a\x1b]2;x\x07\x7f\xc2\x9c\xc2\x85\xc3\xa9",
-     "tt.bat - a ]2;x    \xc3\xa9"},
-    {"cut between characters", "\xc3\xa9"_ba.repeated(150),
-     "tt.bat - " + "\xc3\xa9"_ba.repeated(95)},
-};
-// The built runner on t.bat, input at end of file: its output, then its
-// status; a line holding NUL runs no part of itself.
 const ScriptRow runnerRows[] = {
-    {"echo, @, LF alone, helpers",
-     "echo one\r\n@echo two\r\nfalse\r\n\r\n@echo OFF\nnosuchprogram 2>/dev/null\r\npwd\r\n@touch "
-     "before after\r\nclearscr\r\nkeypress",
-     "@dir>echo one\none\ntwo\n@dir>false\n@dir\nPress any key to continue . . . \nexit 0"},
-    {"NUL between two lines", "touch before\r\ntouch cut\0; touch tail\r\n@touch after"_ba,
-     "@dir>touch before\ntarnwick-batch: line 2 holds a NUL byte and was not run\nexit 0"},
+    {"echo, @, blanks, LF alone, helpers",
+     "echo one\r\n@echo two\r\nfalse\r\n \t\r\n@echo OFF\nECHO On\r\n\t echo a\rb \t\r\n\techo off "
+     "\r\npwd\r\n@touch before after\r\nclearscr\r\nkeypress",
+     "@dir>echo one\none\ntwo\n@dir>false\n@dir>echo a\rb\na\rb\n@dir\n"
+     "Press any key to continue . . . \n0\n"},
+    {"NUL between two lines", "touch before\r\n\r\ntouch cut\0; touch tail\r\n@touch after"_ba,
+     "@dir>touch before\ntarnwick-batch: line 3 holds a NUL byte and was not run\n0\n"},
     {"NUL last, echo off", "@echo OFF\r\ntouch before after\r\n@touch cut\0"_ba,
-     "tarnwick-batch: line 3 holds a NUL byte and was not run\nexit 1"},
+     "tarnwick-batch: line 3 holds a NUL byte and was not run\n1\n"},
 };
-
-// Runs a program from PATH: whether it succeeded, and what it said.
-std::pair<bool, QString> ran(const QString& program, const QStringList& arguments) {
-    QProcess process;
-    process.setProcessChannelMode(QProcess::MergedChannels);
-    process.start(QStandardPaths::findExecutable(program), arguments);
-    const bool ok = process.waitForFinished(120000) &&
-                    process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
-    return {ok, QString::fromLocal8Bit(process.readAll())};
-}
 
 } // namespace
 
@@ -253,16 +198,14 @@ private slots:
         QCOMPARE(readBytes(name), r.left);
     }
 
-    // Command Line, Compile and closing the window, step by step: a failed
-    // clean-up step is silent, the rest still run, and the window closes.
+    // Command Line and closing the window, step by step: the old script is
+    // gone before the question, a failed clean-up step is silent, the rest
+    // still run, and the window closes.
     void stepsInOrder() {
         const Folder dir;
         Editor e;
-        e.platform.inputAnswers.push_back(QString(500, 'x'));
+        e.platform.inputAnswers.push_back("date");
         e.form.comlne();
-        e.state().fileTitle = "Hello.java";
-        e.form.compile();
-        QCOMPARE(readBytes("temc.bat"), script("javac Hello.java"));
         e.platform.fail.insert("touch temr.bat", "read-only");
         QVERIFY(e.form.close());
         QStringList calls;
@@ -270,9 +213,8 @@ private slots:
             calls.append((call.service + " " + call.text + " " + call.title).trimmed());
         QCOMPARE(calls.join(", "),
                  "touch temc.bat, delete temc.bat, touch temc.bat, inputBox Enter the command line "
-                 "to be executed Enter here, write temc.bat, start temc.bat, touch temc.bat, "
-                 "delete temc.bat, touch temc.bat, write temc.bat, start temc.bat, touch temc.bat, "
-                 "touch temr.bat, delete temc.bat, delete temr.bat");
+                 "to be executed Enter here, write temc.bat, start temc.bat, touch temc.bat, touch "
+                 "temr.bat, delete temc.bat, delete temr.bat");
         QCOMPARE(filesIn("."), QStringList());
     }
 
@@ -294,8 +236,7 @@ private slots:
                                              : " started temc.bat");
             QCOMPARE(filesIn("."), (QStringList{"temc.bat", "temr.bat"}));
             QCOMPARE(runner::removeLaunchScripts(platform), !fifo); // a FIFO is not even touched
-            QCOMPARE(filesIn("."), QStringList());
-            QCOMPARE(filesIn(dir.filePath("elsewhere")), QStringList());
+            QCOMPARE(filesIn(".") + filesIn(dir.filePath("elsewhere")), QStringList());
         }
     }
 
@@ -318,12 +259,11 @@ private slots:
         platform.whileAsking = [&] {
             swapped = runAs(accounts->bob, accounts->shared, [&notes]() -> QString {
                 return ::unlink("temc.bat") == 0 && ::symlink(notes, "temc.bat") == 0 ? "swapped"
-                                                                                      : "no swap";
+                                                                                      : "";
             });
         };
         runner::comlne(platform);
-        QCOMPARE(swapped, "swapped");
-        QCOMPARE(outcome(platform), " started temc.bat");
+        QCOMPARE(swapped + outcome(platform), "swapped started temc.bat");
         QCOMPARE(readBytes(notes), "private notes");
         QVERIFY(!QFileInfo("temc.bat").isSymLink());
         QCOMPARE(readBytes("temc.bat"), script("echo hi"));
@@ -340,20 +280,17 @@ private slots:
                     QFile::setPermissions(bin + "/" + program, QFile::ExeOwner));
         ConsoleSetup setup{helpers, dir.path(), {}, "/bin/zsh"};
         setup.environment.insert("PATH", bin);
-        if (*r.desktop)
-            setup.environment.insert(QString(r.desktop).section('=', 0, 0),
-                                     QString(r.desktop).section('=', 1));
+        setup.environment.insert(QString(r.desktop).section('=', 0, 0),
+                                 QString(r.desktop).section('=', 1));
         QString error;
         const std::optional<ConsoleLaunch> launch = planConsoleLaunch(r.commandLine, setup, &error);
-        QStringList started =
-            launch ? QStringList{launch->program} + launch->arguments : QStringList{error};
-        QCOMPARE(started.replaceInStrings(helpers, "@helpers")
-                     .replaceInStrings(bin, "@bin")
-                     .replaceInStrings(dir.path(), "@dir")
-                     .join('|'),
-                 r.started);
-        QVERIFY(launch ? launch->environment.value("PATH") == helpers + ":" + bin
-                       : !startInTerminal(r.commandLine, setup, &error));
+        QString started =
+            launch ? QStringList(QStringList{launch->program} + launch->arguments).join('|')
+                   : error;
+        QCOMPARE(
+            started.replace(helpers, "@helpers").replace(bin, "@bin").replace(dir.path(), "@dir"),
+            r.started);
+        QVERIFY(!launch || launch->environment.value("PATH") == helpers + ":" + bin);
     }
 
     // The user's time goes to the console as a startup notification id,
@@ -372,12 +309,9 @@ private slots:
             QCOMPARE(launch->environment.value("DESKTOP_STARTUP_ID"),
                      time ? "tarnwick-" + pid + "-4294967295_TIME4294967295" : "");
         }
-        const auto pieces = [](const QByteArray& kind, const QString& id) {
-            return startupMessagePieces(startupMessage(kind, {{"ID", id}}));
-        };
-        QCOMPARE(pieces("remove", "a"), QList{"remove: ID=\"a\"\0\0\0\0\0\0"_ba});
-        QCOMPARE(pieces("new", "a\"b\\cde"), QList{"new: ID=\"a\\\"b\\\\cde\"\0"_ba});
-        QCOMPARE(pieces("new", "a\"b\\cdef"),
+        QCOMPARE(startupMessagePieces(startupMessage("new", {{"ID", "a\"b\\cde"}})),
+                 QList{"new: ID=\"a\\\"b\\\\cde\"\0"_ba});
+        QCOMPARE(startupMessagePieces(startupMessage("new", {{"ID", "a\"b\\cdef"}})),
                  (QList{"new: ID=\"a\\\"b\\\\cdef\""_ba, QByteArray(20, '\0')}));
     }
 
@@ -407,56 +341,16 @@ private slots:
                                          QString* error) {
             return startScriptInTerminal(name, bytes, setup, error);
         };
-        platform.inputAnswers = {"echo A >> race.log", "echo B >> race.log"};
-        QElapsedTimer both;
-        both.start();
+        platform.inputAnswers = {"echo A > a.log", "echo B > b.log"};
         runner::comlne(platform);
         runner::comlne(platform);
-        QVERIFY2(both.elapsed() < 400, "the second script came after the first console read");
         QCOMPARE(platform.started, (QStringList{"temc.bat", "temc.bat"}));
-        const auto lines = [] { // the consoles run side by side, in either order
-            QByteArrayList ran = readBytes("race.log").split('\n');
-            std::sort(ran.begin(), ran.end());
-            return ran;
-        };
-        QTRY_COMPARE_WITH_TIMEOUT(lines(), (QByteArrayList{"", "A", "B"}), 20000);
-        QCOMPARE(readBytes("temc.bat"), script("echo B >> race.log"));
+        QTRY_COMPARE_WITH_TIMEOUT(readBytes("a.log") + readBytes("b.log"), "A\nB\n", 20000);
+        QCOMPARE(readBytes("temc.bat"), script("echo B > b.log"));
         QTRY_VERIFY_WITH_TIMEOUT(QDir(runtime.path()).isEmpty(), 20000);
         setup.terminals = {}; // no terminal at all: the copy goes at once
-        QVERIFY(!startScriptInTerminal("temc.bat", "echo C", setup, nullptr));
-        QVERIFY(QDir(runtime.path()).isEmpty());
-    }
-
-    void parse_data() { addRows(parseRows); }
-    void parse() {
-        const ScriptRow& r = row(parseRows);
-        QByteArrayList steps;
-        for (const batch::Step& s :
-             batch::parseScript({r.script.constData(), std::size_t(r.script.size())}))
-            steps.append(QByteArray::number(s.lineNumber) +
-                         (s.refused
-                              ? " refused"
-                              : (s.echoed ? " > " : " @ ") + QByteArray::fromStdString(s.command)));
-        QCOMPARE(steps.join('|'), r.expected);
-    }
-
-    void title_data() { addRows(titleRows); }
-    void title() {
-        const ScriptRow& r = row(titleRows);
-        const auto steps = batch::parseScript({r.script.constData(), std::size_t(r.script.size())});
-        QCOMPARE(QByteArray::fromStdString(batch::consoleTitle("tt.bat", steps)), r.expected);
-    }
-
-    // A script under its name, or a private copy removed once read whose
-    // console is titled with the script's name.
-    void arguments() {
-        const auto parsed = [](std::vector<std::string_view> words) {
-            return batch::parseArguments(words);
-        };
-        QCOMPARE(parsed({"sub/t.bat"}), (batch::Invocation{"sub/t.bat", "t.bat", false}));
-        QCOMPARE(parsed({"--copy", "/run/t.bat.x1Yz2w", "t.bat"}),
-                 (batch::Invocation{"/run/t.bat.x1Yz2w", "t.bat", true}));
-        QVERIFY(!parsed({"--copy", "c"}) && !parsed({}));
+        QVERIFY(!startScriptInTerminal("temc.bat", "echo C", setup, nullptr) &&
+                QDir(runtime.path()).isEmpty());
     }
 
     void runner_data() { addRows(runnerRows); }
@@ -465,59 +359,57 @@ private slots:
         const Folder dir;
         QVERIFY(writeBytes("t.bat", r.script));
         QProcess process;
-        QProcessEnvironment path = QProcessEnvironment::systemEnvironment();
-        path.insert("PATH", helpers + ":" + path.value("PATH"));
-        process.setProcessEnvironment(path);
-        process.setProcessChannelMode(QProcess::MergedChannels);
-        process.setStandardInputFile(QProcess::nullDevice());
-        process.start(helpers + "/tarnwick-batch", {"t.bat"});
+        process.start(
+            "sh",
+            {"-c", "PATH=\"$0:$PATH\" tarnwick-batch t.bat </dev/null 2>&1; echo $?", helpers});
         QVERIFY(process.waitForFinished(60000)); // a bound against a hang
-        QCOMPARE(process.readAll() + "exit " + QByteArray::number(process.exitCode()),
-                 QByteArray(r.expected).replace("@dir", dir.path().toUtf8()));
+        QCOMPARE(process.readAll(), QByteArray(r.expected).replace("@dir", dir.path().toUtf8()));
         QCOMPARE(filesIn("."), QStringList({"after", "before", "t.bat"}));
     }
 
-    // The build tree installed into a fresh prefix, as a user would.
+    // The console's title: what the script runs, in whole characters, with
+    // escapes, BEL and C1 controls blanked, as they would end its sequence.
+    void title() {
+        for (const auto& [bytes, title] : QList<std::pair<QByteArray, QByteArray>>{
+                 {script("javac A"), "tt.bat - javac A"},
+                 {script(""), "tt.bat"},
+                 {"echo a\r\nCLEARSCR\r\nls\0x\r\n@pwd"_ba, "tt.bat - echo a & pwd"},
+                 {"a\x1b]2;x\x07\x7f\xc2\x9c\xc2\x85\xc3\xa9", "tt.bat - a ]2;x    \xc3\xa9"},
+                 {"\xc3\xa9"_ba.repeated(150), "tt.bat - " + "\xc3\xa9"_ba.repeated(95)}})
+            QCOMPARE(QByteArray::fromStdString(
+                         batch::consoleTitle("tt.bat", batch::parseScript(bytes.toStdString()))),
+                     title);
+    }
+
+    // The build tree installed into a fresh prefix as a user would: what the
+    // desktop's menu, software centre and man read, and the helpers where the
+    // editor looks for them.
     void installedFiles() {
         const QTemporaryDir prefix;
-        const auto at = [&prefix](const char* relative) { return prefix.filePath(relative); };
-        const auto [installed, said] =
-            ran("cmake", {"--install", qEnvironmentVariable("TARNWICK_BUILD_DIR"), "--prefix",
-                          prefix.path()});
-        QVERIFY2(installed, qPrintable(said));
-        // The editor finds the helpers its scripts call by bare name.
-        QVERIFY(QFileInfo(at("bin/tarnwick")).isExecutable());
+        QProcess check; // says what is wrong, and nothing when all is well
+        check.setProcessChannelMode(QProcess::MergedChannels);
+        check.start("sh", {"-c", R"(cmake --install "$0" --prefix "$1" >/dev/null && cd "$1" || exit
+app=share/applications/tarnwick.desktop info=share/metainfo/io.github.tarnwick.tarnwick.metainfo.xml
+# Not even a hint, nor the advice of the pedantic level, nor a formatter warning.
+desktop-file-validate $app
+appstreamcli validate --no-net --pedantic $info | grep -E '^[EWIP]:'
+groff -ww -man -z share/man/man1/tarnwick.1
+# Started without a file: the program takes none, so the entry claims no file type.
+grep -E '^MimeType=|%[fFuU]' $app
+for line in Exec=tarnwick Icon=tarnwick 'Categories=(.*;)?Development(;.*)?'; do grep -qxE "$line" $app || echo "no $line"; done
+grep -qF '<launchable type="desktop-id">tarnwick.desktop</launchable>' $info || echo no launchable
+grep -qF '<binary>tarnwick</binary>' $info || echo no binary
+test -x bin/tarnwick -a -f share/icons/hicolor/scalable/apps/tarnwick.svg || echo no program or icon)",
+                           qEnvironmentVariable("TARNWICK_BUILD_DIR"), prefix.path()});
+        QVERIFY(check.waitForFinished(120000));
+        QCOMPARE(check.readAll(), "");
+        QCOMPARE(QImage(prefix.filePath("share/icons/hicolor/32x32/apps/tarnwick.png")).size(),
+                 QSize(32, 32));
+        // The installed editor finds the helpers its scripts call by bare name.
         for (const char* name : {"tarnwick-batch", "clearscr", "keypress"})
-            QVERIFY2(QFileInfo(helperDirectoryFor(at("bin")) + "/" + name).isExecutable(), name);
-        // Started without a file: the program takes none, so the entry claims no file type.
-        const QString entry = readBytes(at("share/applications/tarnwick.desktop"));
-        for (const char* line :
-             {"^Exec=tarnwick$", "^Icon=tarnwick$", "^Categories=(.*;)?Development(;|$)"})
-            QVERIFY2(entry.contains(QRegularExpression(line, QRegularExpression::MultilineOption)),
-                     line);
-        QVERIFY(!entry.contains(
-            QRegularExpression("^MimeType=|%[fFuU]", QRegularExpression::MultilineOption)));
-        QCOMPARE(QImage(at("share/icons/hicolor/32x32/apps/tarnwick.png")).size(), QSize(32, 32));
-        QVERIFY(QFileInfo(at("share/icons/hicolor/scalable/apps/tarnwick.svg")).isFile());
-        const QString metainfo = at("share/metainfo/io.github.tarnwick.tarnwick.metainfo.xml");
-        QVERIFY(readBytes(metainfo).contains(
-            "<launchable type=\"desktop-id\">tarnwick.desktop</launchable>"));
-        QVERIFY(readBytes(metainfo).contains("<binary>tarnwick</binary>"));
-        // Not a hint of the validators, even pedantic, nor a warning of the formatter.
-        for (const auto& [command, faults] : QList<std::pair<QStringList, QStringList>>{
-                 {{"desktop-file-validate", at("share/applications/tarnwick.desktop")},
-                  {"error:", "warning:", "hint:"}},
-                 {{"appstreamcli", "validate", "--no-net", "--pedantic", metainfo},
-                  {"E:", "W:", "I:", "P:"}},
-                 {{"groff", "-ww", "-man", "-z", at("share/man/man1/tarnwick.1")}, {""}}}) {
-            if (QStandardPaths::findExecutable(command.first()).isEmpty())
-                QSKIP(qPrintable(command.first() + " is not installed"));
-            const auto [ok, report] = ran(command.first(), command.mid(1));
-            QVERIFY2(ok, qPrintable(command.first() + ": " + report));
-            for (const QString& fault : faults)
-                QVERIFY2(fault.isEmpty() ? report.trimmed().isEmpty() : !report.contains(fault),
-                         qPrintable(report));
-        }
+            QVERIFY2(
+                QFileInfo(helperDirectoryFor(prefix.filePath("bin")) + "/" + name).isExecutable(),
+                name);
     }
 };
 
