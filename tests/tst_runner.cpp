@@ -1,85 +1,145 @@
-// The Run menu's commands with the platform test double: script bytes on
-// disk, the command lines handed to process start, and every message.
+// The Run menu and what it starts: script bytes and messages on the platform
+// test double, the consoles' launch plans and the built script runner. The real JDK in a real
+// terminal is the end-to-end layer's; the fuzz targets cover the file-name
+// check and the script parser on any input.
+#include "BatchScript.h"
+#include "platform/ProcessStarter.h"
 #include "runner/RunCommands.h"
 #include "support/Editor.h"
+#include "support/Harness.h"
 #include "support/OtherAccounts.h"
-#include "support/TestFiles.h"
 
 #include <QFileInfo>
-#include <QTemporaryDir>
-#include <QTest>
+#include <QProcess>
 
-#include <future>
-#include <optional>
-#include <tuple>
-
-#include <csignal>
-#include <poll.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 using namespace tarnwick;
 using namespace tarnwick::test;
+using namespace Qt::StringLiterals;
 
 namespace {
 
-QByteArray script(const QByteArray& commandLine) {
-    return "@echo OFF\r\nclearscr\r\n" + commandLine + "\r\nkeypress";
-}
+const QString helpers = qEnvironmentVariable("TARNWICK_HELPER_DIR");
+// Every launch script, whichever command wrote it.
+const auto script = [](const QByteArray& line) {
+    return "@echo OFF\r\nclearscr\r\n" + line + "\r\nkeypress";
+};
+const QString badName = "The file name cannot be used in a command line\r";
+const QString cannotRun = "The command line cannot be run\r";
+const QString conditions =
+    "\rThe conditions are : \r\r1. The filename must be same as that of the Class that contains "
+    "main().\r2. You must have made those changes in your System Properties that\r    allow you to "
+    "use javac and java from command line.\r3. The file must be saved before compile or execute.";
+const QHash<QString, QString> titleOf{{"compile", "Can't compile"}, {"ncomp", "Can't compile"},
+                                      {"exec", "Can't execute"},    {"nexec", "Can't execute"},
+                                      {"comlne", "Can't run"},      {"compro", "Can't run"},
+                                      {"Condi", "Conditions"}};
 
-PlatformCall onFile(const char* service, const char* file) {
-    return {service, file, {}, -1};
-}
-
-// Whether a byte arrives on fd within the bound.
-bool awaitByte(int fd, int milliseconds = 10000) {
-    pollfd ready{fd, POLLIN, 0};
-    char byte = 0;
-    return ::poll(&ready, 1, milliseconds) == 1 && ::read(fd, &byte, 1) == 1;
-}
-
-// Runs body in a child process and hands back what it returned, or "hung"
-// when it has not returned within the bound: a command that blocks fails
-// its row instead of stopping the suite.
-QString boundedInChild(const std::function<QString()>& body) {
-    int channel[2];
-    if (::pipe(channel) != 0)
-        return "no pipe";
-    const pid_t child = ::fork();
-    if (child == 0) {
-        const QByteArray answer = body().toUtf8();
-        const bool sent = ::write(channel[1], answer.constData(), size_t(answer.size())) ==
-                          ssize_t(answer.size());
-        ::_exit(sent ? 0 : 1);
-    }
-    ::close(channel[1]);
-    QByteArray answer;
-    pollfd ready{channel[0], POLLIN, 0};
-    char buffer[4096];
-    ssize_t got = -1;
-    while (::poll(&ready, 1, 10000) == 1 && (got = ::read(channel[0], buffer, sizeof buffer)) > 0)
-        answer.append(buffer, got);
-    ::close(channel[0]);
-    if (got != 0) {
-        ::kill(child, SIGKILL);
-        answer = "hung";
-    }
-    ::waitpid(child, nullptr, 0);
-    return QString::fromUtf8(answer);
-}
+// A menu command on a document titled `input`, which is also Command Line's
+// answer, with the command's script holding "old" before: either the message
+// told under the command's title with `call` failing, or what started (`call`,
+// when it is not the script); and the script's bytes afterwards. Rows
+// named "UTF-8" run in a UTF-8 locale, the rest in a single-byte one.
+struct CommandRow {
+    const char *name, *command;
+    QString input, message;
+    QByteArray left;
+    const char* call = "";
+};
+const CommandRow commandRows[] = {
+    {"marks", "compile", "a b+@,=-_\u00e9.java", "", script("javac a b+@,=-_\xe9.java")},
+    {"longest line", "comlne", QString(131071, 'y'), "", script(QByteArray(131071, 'y'))},
+    {"ncomp, no shell reads it", "ncomp", "a;b.java", "", "old", "javac a;b.java"},
+    {"nexec", "nexec", "Hello.java", "", "old", "java Hello"},
+    {"compro", "compro", "", "", "old", "command.com"},
+    {"Conditions", "Condi", "", conditions, "old"},
+    {"untitled compile", "compile", "", "The file isn't saved yet", "old"},
+    {"untitled ncomp", "ncomp", "", "The file isn't saved yet", "old"},
+    {"untitled exec", "exec", "", "The file isn't saved yet", "old"},
+    {"short exec", "exec", "Main", "No class name can be formed from the file name\rMain", "old"},
+    {"option first", "compile", "-version.java",
+     badName + "-version.java\rNo word of it may start with - or @", "old"},
+    {"quoted option", "ncomp", "\"-d\" x.java",
+     badName + "\"-d\" x.java\rNo word of it may start with - or @", "old"},
+    {"no letter", "exec", "a\u20acb.java",
+     badName + "a\u20acb.java\rOnly letters, digits, spaces and . _ - + @ , = are allowed", "old"},
+    {"touch", "compile", "A.java", "temc.bat could not be created\rno", "old", "touch temc.bat"},
+    {"delete", "compile", "A.java", "temc.bat could not be deleted\rno", "old", "delete temc.bat"},
+    {"write", "comlne", "date", "temc.bat could not be written\rno", "", "write temc.bat"},
+    {"start", "exec", ".java", "temr.bat could not be started\rno", script("java "),
+     "start temr.bat"},
+    // Scripts hold the locale's bytes; what the code page cannot hold is
+    // refused before a byte of the script is written.
+    {"UTF-8 letters", "exec", "\U0001D400\u0301.java", "", script("java \xf0\x9d\x90\x80\xcc\x81")},
+    {"UTF-8 lone surrogate", "comlne", QString(QChar(0xd83d)),
+     cannotRun + "It holds \"\ufffd\" (U+D83D), a character outside the code page", ""},
+    {"UTF-8 too long", "comlne", QString(65536, QChar(0x41f)),
+     cannotRun + "It takes 131072 bytes; at most 131071 can be run", ""},
+    {"outside", "compile", "\u041f.java",
+     cannotRun + "It holds \"\u041f\" (U+041F), a character outside the code page", "old"},
+    {"line break", "comlne", "ls\rtouch X",
+     cannotRun + "It holds a line break, which would run as a second command", ""},
+    {"NUL", "comlne", QString::fromLatin1("ls\0", 3),
+     cannotRun + "It holds a NUL character, which would cut it short", ""},
+    {"too long", "comlne", QString(131072, 'x'),
+     cannotRun + "It has 131072 characters; at most 131071 can be run", ""},
+};
 
 // What a command told the user and started, as one text.
 QString outcome(const FakePlatform& platform) {
     QStringList told;
     for (const PlatformCall& call : platform.callsOf("messageBox"))
-        told.append(call.title + ": " + call.text);
+        told.append(QString::number(call.style) + " " + call.title + ": " + call.text);
     return told.join(" | ") + " started " + platform.started.join(", ");
 }
 
-const QHash<QString, QString> failureTitle{{"compile", "Can't compile"}, {"ncomp", "Can't compile"},
-                                           {"exec", "Can't execute"},    {"nexec", "Can't execute"},
-                                           {"comlne", "Can't run"},      {"compro", "Can't run"}};
+// Terminals installed in a stand-in PATH folder, the desktop (or Wayland), a
+// command line, and the program and arguments started or why nothing can be,
+// "|" between; @bin, @helpers and @dir stand for the row's folders.
+struct PlanRow {
+    const char *name, *installed, *desktop, *commandLine, *started;
+};
+const PlanRow planRows[] = {
+    {"declared choice first", "x-terminal-emulator konsole javac", "KDE", "javac A",
+     "@bin/x-terminal-emulator|-T|javac A|-e|javac|A"},
+    {"the desktop's own, a script", "gnome-terminal konsole", "KDE", "TEMC.BAT",
+     "@bin/konsole|-e|@helpers/tarnwick-batch|TEMC.BAT"},
+    {"most specific desktop first", "xfce4-terminal kgx java", "ubuntu:gnome:XFCE", "java A",
+     "@bin/kgx|-T|java A|--|java|A"},
+    // Split into words without a shell: blanks separate, quotes group.
+    {"list order, words", "xterm gnome-terminal java", "", " \t java \t a\"b c\"d \"\" \"a  b",
+     "@bin/gnome-terminal|-t|java ab cd  a  b|--|java|ab cd||a  b"},
+    {"one string, joined title", "terminology java", "", "java it's",
+     "@bin/terminology|--title=java it's|-e|java 'it'\\''s'"},
+    {"Wayland-only on X", "foot xterm", "", "command.com", "@bin/xterm|-T|/bin/zsh|-e|/bin/zsh"},
+    {"Wayland-only on Wayland", "foot", "wayland", "command.com", "@bin/foot|-T|/bin/zsh|/bin/zsh"},
+    {"no terminal", "javac", "", "javac A",
+     "No terminal program was found (looked for x-terminal-emulator, xdg-terminal-exec, "
+     "gnome-terminal, konsole, xfce4-terminal, mate-terminal, lxterminal, qterminal, kgx, ptyxis, "
+     "tilix, terminator, sakura, terminology, alacritty, kitty, wezterm, foot, urxvt, xterm)"},
+    {"no program", "xterm", "", "javac A", "No program named javac was found"},
+    {"no script", "xterm", "", "temr.bat", "There is no script temr.bat in @dir"},
+    {"blanks only", "xterm", "", " \t ", "The command line is empty"},
+};
+
+// The built runner on t.bat, its input at end of file: what it printed, its
+// status and the files there afterwards. Echoed lines show the folder; a line
+// holding NUL runs no part of itself and is named.
+struct ScriptRow {
+    const char* name;
+    QByteArray script, expected;
+};
+const ScriptRow runnerRows[] = {
+    {"echo, @, blanks, LF alone, helpers",
+     "echo one\r\n@echo two\r\nfalse\r\n \t\r\n@echo OFF\nECHO On\r\n\t echo a\rb \t\r\n\techo off "
+     "\r\npwd\r\n@touch a b\r\nclearscr\r\nkeypress",
+     "@dir>echo one\none\ntwo\n@dir>false\n@dir>echo a\rb\na\rb\n@dir\n"
+     "Press any key to continue . . . \n0 a b t.bat\n"},
+    {"NUL between two lines", "touch a\r\n\r\ntouch cut\0; touch tail\r\n@touch b"_ba,
+     "@dir>touch a\ntarnwick-batch: line 3 holds a NUL byte and was not run\n0 a b t.bat\n"},
+};
 
 } // namespace
 
@@ -87,369 +147,158 @@ class TestRunner : public QObject {
     Q_OBJECT
 
 private slots:
-    void init() {
-        previousFolder_ = QDir::currentPath();
-        QVERIFY(dir_.emplace().isValid() && QDir::setCurrent(dir_->path()));
-    }
-
-    void cleanup() { QDir::setCurrent(previousFolder_); }
-
-    // Each command from the menu, on a document with the given title, with
-    // the script of the same command already holding "old".
-    void outcomes_data() {
-        QTest::addColumn<QString>("command");
-        QTest::addColumn<QString>("fileTitle");
-        QTest::addColumn<QString>("answer");  // to Command Line's question
-        QTest::addColumn<QString>("failing"); // the platform call that fails with "no"
-        QTest::addColumn<QString>("started");
-        QTest::addColumn<QByteArray>("left"); // the script's bytes afterwards
-        QTest::addColumn<QString>("message");
-        const auto row = [](const QString& name, const char* command, const QString& fileTitle,
-                            const char* started, const QByteArray& left,
-                            const QString& message = {}, const char* failing = "",
-                            const QString& answer = "ls \"a b\" \u00e9") {
-            QTest::newRow(qPrintable(name))
-                << QString(command) << fileTitle << answer << QString(failing) << QString(started)
-                << left << message;
-        };
-        const QByteArray executed = script("java Hello");
-        row("compile", "compile", "Hello.java", "temc.bat", script("javac Hello.java"));
-        row("exec", "exec", "Hello.java", "temr.bat", executed);
-        row("unquoted, allowed marks, one byte each", "compile", "My a+b@c,d=e-f_g.\u00e9.java",
-            "temc.bat", script("javac My a+b@c,d=e-f_g.\xe9.java"));
-        row("exec five characters", "exec", ".java", "temr.bat", script("java "));
-        row("comlne untitled", "comlne", "", "temc.bat", script("ls \"a b\" \xe9"));
-        row("comlne cancel", "comlne", "", "temc.bat", script(""), {}, "", "");
-        row("compro untitled", "compro", "", "command.com", "old");
-        // No shell reads these command lines, so any name may pass.
-        row("ncomp", "ncomp", "a;b.java", "javac a;b.java", "old");
-        row("nexec", "nexec", "Hello.java", "java Hello", "old");
-
-        for (const char* command : {"compile", "ncomp", "exec", "nexec"})
-            row(QString("untitled ") + command, command, "", "", "old", "The file isn't saved yet");
-        for (const char* command : {"exec", "nexec"})
-            row(QString("short title ") + command, command, "Main", "", "old",
-                "No class name can be formed from the file name\rMain");
-        // Whatever starts them, javac and java would read these as options.
-        const auto option = [](const QString& name) {
-            return "The file name cannot be used in a command line\r" + name +
-                   "\rNo word of it may start with - or @";
-        };
-        for (const QString name : {"-jar evil.jar x.java", "-version.java", "x @args.java"})
-            row("compile " + name, "compile", name, "", "old", option(name));
-        for (const char* command : {"exec", "ncomp", "nexec"})
-            row(command + QString(" -version.java"), command, "-version.java", "", "old",
-                option("-version.java"));
-        row("ncomp quoted option", "ncomp", "\"-d\" x.java", "", "old", option("\"-d\" x.java"));
-        // Compile and Execute also put the name into a line that a shell reads.
-        const auto unsafe = [](const QString& name) {
-            return "The file name cannot be used in a command line\r" + name +
-                   "\rOnly letters, digits, spaces and . _ - + @ , = are allowed";
-        };
-        QStringList names{"a;rm -rf ~.java", "$(curl x|sh).java", "a\u20acb.java", "a\u00a0b.java"};
-        for (const char c : QByteArray(";$`\"'|&<>\\\t\n*?()[]{}~#!%^:/"))
-            names.append(QStringLiteral("a%1b.java").arg(QLatin1Char(c)));
-        for (const QString& name : names)
-            row("compile " + name, "compile", name, "", "old", unsafe(name));
-        row("exec a`b.java", "exec", "a`b.java", "", "old", unsafe("a`b.java"));
-
-        for (const auto& [command, failing, message, left] :
-             QList<std::tuple<const char*, const char*, const char*, QByteArray>>{
-                 {"compile", "touch temc.bat", "temc.bat could not be created", "old"},
-                 {"compile", "delete temc.bat", "temc.bat could not be deleted", "old"},
-                 {"comlne", "write temc.bat", "temc.bat could not be written", ""},
-                 {"exec", "start temr.bat", "temr.bat could not be started", executed},
-                 {"compro", "start command.com", "command.com could not be started", "old"},
-                 {"ncomp", "start javac Hello.java", "javac Hello.java could not be started",
-                  "old"}})
-            row(QString("%1 %2 fails").arg(command, failing), command, "Hello.java", "", left,
-                message + QString("\rno"), failing);
-    }
-
+    void outcomes_data() { addRows(commandRows); }
     void outcomes() {
-        QFETCH(QString, command);
-        QFETCH(QString, fileTitle);
-        QFETCH(QString, answer);
-        QFETCH(QString, failing);
-        QFETCH(QString, started);
-        QFETCH(QByteArray, left);
-        QFETCH(QString, message);
-        const QString name = command == "exec" ? "temr.bat" : "temc.bat";
+        const CommandRow& r = row(commandRows);
+        const Folder dir;
+        const QString name = QString(r.command) == "exec" ? "temr.bat" : "temc.bat";
         QVERIFY(writeBytes(name, "old"));
-        Editor e;
-        e.state().fileTitle = fileTitle;
-        e.platform.inputAnswers.push_back(answer);
-        e.platform.fail.insert(failing, "no");
-
-        e.form.action(command)->trigger();
-
-        const PlatformCall told{"messageBox", message, failureTitle[command], 64};
-        QCOMPARE(e.platform.callsOf("messageBox"),
-                 message.isEmpty() ? QList<PlatformCall>() : QList<PlatformCall>{told});
-        QCOMPARE(e.platform.started, started.isEmpty() ? QStringList() : QStringList{started});
+        Editor e(QString(r.name).startsWith("UTF-8") ? CodePage::Utf8 : CodePage::SingleByte);
+        e.state().fileTitle = r.input;
+        e.platform.inputAnswers.push_back(r.input);
+        e.platform.fail.insert(r.message.isEmpty() ? "" : r.call, "no");
+        e.form.action(r.command)->trigger();
+        QCOMPARE(outcome(e.platform),
+                 r.message.isEmpty() ? " started " + QString(*r.call ? r.call : name)
+                                     : "64 " + titleOf[r.command] + ": " + r.message + " started ");
         QCOMPARE(filesIn("."), QStringList{name});
-        QCOMPARE(readBytes(name), left);
+        QCOMPARE(readBytes(name), r.left);
     }
 
-    // Scripts hold the locale's bytes: a file name or an answer reaches the
-    // shell as it is on disk, and only what the code page cannot hold is
-    // refused, before a byte of the script is written.
-    void codePages_data() {
-        QTest::addColumn<bool>("utf8");
-        QTest::addColumn<QString>("command");
-        QTest::addColumn<QString>("input"); // the file title, or the Command Line answer
-        QTest::addColumn<QByteArray>("left");
-        QTest::addColumn<QString>("message");
-        const QString cyrillic = "\u041f\u0440\u0438\u0432\u0435\u0442";
-        const QByteArray cyrillicBytes = "\xd0\x9f\xd1\x80\xd0\xb8\xd0\xb2\xd0\xb5\xd1\x82";
-        const QString outside = "The command line cannot be run\rIt holds \"\u041f\" (U+041F), a "
-                                "character outside the code page";
-        QTest::newRow("UTF-8 compile, Cyrillic name")
-            << true << "compile" << cyrillic + ".java" << script("javac " + cyrillicBytes + ".java")
-            << QString();
-        QTest::newRow("UTF-8 exec, letters beyond the first plane, combining mark")
-            << true << "exec"
-            << "\U0001D400e\u0301X.java"
-            << script("java \xf0\x9d\x90\x80"
-                      "e\xcc\x81X")
-            << QString();
-        QTest::newRow("UTF-8 answer, any character")
-            << true << "comlne"
-            << "echo " + cyrillic + " \u20ac \U0001F600 * ?"
-            << script("echo " + cyrillicBytes + " \xe2\x82\xac \xf0\x9f\x98\x80 * ?") << QString();
-        QTest::newRow("UTF-8 answer, lone surrogate")
-            << true << "comlne" << QString("echo ") + QChar(0xd83d) << QByteArray()
-            << "The command line cannot be run\rIt holds \"\ufffd\" (U+D83D), a character "
-               "outside the code page";
-        QTest::newRow("UTF-8 answer, too long in bytes")
-            << true << "comlne" << QString(65536, QChar(0x41f)) << QByteArray()
-            << "The command line cannot be run\rIt takes 131072 bytes; at most 131071 can be run";
-        QTest::newRow("single-byte compile, Cyrillic name")
-            << false << "compile" << cyrillic + ".java" << QByteArray("old") << outside;
-        QTest::newRow("single-byte answer, Cyrillic")
-            << false << "comlne"
-            << "rm -f " + cyrillic + ".txt" << QByteArray() << outside;
-    }
-    void codePages() {
-        QFETCH(bool, utf8);
-        QFETCH(QString, command);
-        QFETCH(QString, input);
-        QFETCH(QByteArray, left);
-        QFETCH(QString, message);
-        const QString name = command == "exec" ? "temr.bat" : "temc.bat";
-        QVERIFY(writeBytes(name, "old"));
-        Editor e(utf8 ? CodePage::Utf8 : CodePage::SingleByte);
-        e.state().fileTitle = input;
-        e.platform.inputAnswers.push_back(input);
-        e.form.action(command)->trigger();
-        const QList<PlatformCall> shown{{"messageBox", message, failureTitle[command], 64}};
-        QCOMPARE(e.platform.callsOf("messageBox"),
-                 message.isEmpty() ? QList<PlatformCall>() : shown);
-        QCOMPARE(e.platform.started, message.isEmpty() ? QStringList{name} : QStringList());
-        QCOMPARE(readBytes(name), left);
-    }
-
-    // An answer that the script could not hold exactly is refused before a
-    // byte is written: the old script is gone, the new one stays empty, and
-    // nothing starts.
-    void refusedAnswers_data() {
-        QTest::addColumn<QString>("answer");
-        QTest::addColumn<QString>("reason");
-        QTest::newRow("outside the code page, would be a wildcard")
-            << "rm -f \u041f\u0440\u0438\u0432\u0435\u0442.txt"
-            << "It holds \"\u041f\" (U+041F), a character outside the code page";
-        QTest::newRow("beyond the first plane, named whole")
-            << "echo \U0001F600"
-            << "It holds \"\U0001F600\" (U+1F600), a character outside the code page";
-        QTest::newRow("pasted line feed")
-            << "ls -l\ntouch X"
-            << "It holds a line break, which would run as a second command";
-        QTest::newRow("carriage return")
-            << "ls\rtouch X"
-            << "It holds a line break, which would run as a second command";
-        QTest::newRow("NUL") << QString::fromLatin1("ls\0 -l", 6)
-                             << "It holds a NUL character, which would cut it short";
-        QTest::newRow("longer than a shell argument")
-            << QString(128 * 1024, QLatin1Char('x'))
-            << "It has 131072 characters; at most 131071 can be run";
-    }
-    void refusedAnswers() {
-        QFETCH(QString, answer);
-        QFETCH(QString, reason);
-        QVERIFY(writeBytes("temc.bat", "old"));
-        FakePlatform platform;
-        platform.inputAnswers.push_back(answer);
-        runner::comlne(platform);
-        QCOMPARE(platform.callsOf("messageBox"),
-                 (QList<PlatformCall>{{"messageBox", "The command line cannot be run\r" + reason,
-                                       "Can't run", 64}}));
-        QCOMPARE(platform.started, QStringList());
-        QCOMPARE(readBytes("temc.bat"), QByteArray(""));
-        // The longest line that can run goes in whole.
-        platform.inputAnswers.push_back(QString(128 * 1024 - 1, QLatin1Char('y')));
-        runner::comlne(platform);
-        QCOMPARE(readBytes("temc.bat").size(), 31 + 128 * 1024 - 1);
-        QCOMPARE(platform.started, QStringList{"temc.bat"});
-    }
-
-    void stepsInOrder() {
-        FakePlatform platform;
-        platform.inputAnswers.push_back(QString(500, QLatin1Char('x')));
-        runner::comlne(platform);
-        QCOMPARE(readBytes("temc.bat").size(), 531);
-        runner::compile("Hello.java", platform);
-        QCOMPARE(readBytes("temc.bat"), script("javac Hello.java"));
-        const PlatformCall touch = onFile("touch", "temc.bat"),
-                           remove = onFile("delete", "temc.bat"),
-                           write = onFile("write", "temc.bat"), start = onFile("start", "temc.bat"),
-                           ask{"inputBox", "Enter the command line to be executed", "Enter here",
-                               -1};
-        QVERIFY(runner::removeLaunchScripts(platform)); // temr.bat not there: still succeeds
-        QCOMPARE(platform.calls,
-                 (QList<PlatformCall>{touch, remove, touch, ask, write, start, touch, remove, touch,
-                                      write, start, touch, onFile("touch", "temr.bat"), remove,
-                                      onFile("delete", "temr.bat")}));
-        QCOMPARE(filesIn("."), QStringList());
-    }
-
-    // Names that are no regular file: a link is never followed, nothing
-    // is opened that could block, and closing still removes the names.
-    void strangeScripts_data() {
-        QTest::addColumn<QString>("command");
-        QTest::addColumn<QString>("kind");
-        QTest::addColumn<QString>("outcome");
-        QTest::addColumn<QStringList>("left");
-        QTest::newRow("Compile, dangling link")
-            << "compile"
-            << "link"
-            << " started temc.bat" << QStringList{"temc.bat", "temr.bat"};
-        QTest::newRow("Command Line, FIFO")
-            << "comlne"
-            << "fifo"
-            << "Can't run: temc.bat could not be created\rIt is a named pipe, not a regular "
-               "file started "
-            << QStringList{"temc.bat", "temr.bat"};
-        QTest::newRow("close, dangling links") << "close"
-                                               << "link"
-                                               << " started " << QStringList();
-        QTest::newRow("close, FIFOs") << "close"
-                                      << "fifo"
-                                      << " started " << QStringList();
-    }
+    // Dangling links and FIFOs under the scripts' names: a link is never
+    // followed, nothing is opened that could block, and closing still
+    // removes the names.
     void strangeScripts() {
-        QFETCH(QString, command);
-        QFETCH(QString, kind);
-        QFETCH(QString, outcome);
-        QFETCH(QStringList, left);
-        const QString elsewhere = dir_->filePath("elsewhere");
-        QVERIFY(QDir().mkpath(elsewhere) && QDir().mkpath("work") && QDir::setCurrent("work"));
-        for (const char* name : {"temc.bat", "temr.bat"}) {
-            QVERIFY(kind == "link" ? QFile::link(elsewhere + "/" + name, name)
-                                   : ::mkfifo(name, 0644) == 0);
-        }
-        const QString happened = boundedInChild([&command] {
+        const Folder dir;
+        QVERIFY(QDir().mkpath("gone"));
+        for (const bool fifo : {false, true}) {
+            for (const char* n : {"temc.bat", "temr.bat"})
+                QVERIFY(fifo ? ::mkfifo(n, 0644) == 0 : QFile::link(QString("gone/") + n, n));
             FakePlatform platform;
-            platform.inputAnswers.push_back("echo hi");
-            if (command == "close")
-                runner::removeLaunchScripts(platform);
-            else if (command == "compile")
-                runner::compile("Hello.java", platform);
-            else
-                runner::comlne(platform);
-            return ::outcome(platform);
-        });
-        QCOMPARE(happened, outcome);
-        QCOMPARE(filesIn(elsewhere), QStringList());
-        QCOMPARE(filesIn("."), left);
+            fifo ? runner::comlne(platform) : runner::compile("Hello.java", platform);
+            QCOMPARE(outcome(platform), fifo ? "64 Can't run: temc.bat could not be created\rIt is "
+                                               "a named pipe, not a regular file started "
+                                             : " started temc.bat");
+            QCOMPARE(runner::removeLaunchScripts(platform), !fifo); // a FIFO is not even touched
+            QCOMPARE(filesIn(".") + filesIn("gone"), QStringList());
+        }
     }
 
     // In a folder shared with a group, another member swaps the script for
     // a link to the user's private file while Command Line asks.
     void linkPlantedWhileAsking() {
-        QString why;
+        QString why, swapped;
         const std::optional<OtherAccounts> accounts = OtherAccounts::get(&why);
         if (!accounts)
             QSKIP(qPrintable(why));
-        const QByteArray shared = QFile::encodeName(dir_->filePath("class"));
-        const QByteArray own = QFile::encodeName(dir_->filePath("alice"));
-        const QByteArray notes = own + "/notes.txt";
-        const QByteArray planted = shared + "/temc.bat";
-        QVERIFY(openToOthers(dir_->path()));
-        QVERIFY(::mkdir(shared, 0) == 0 && ::chown(shared, 0, accounts->shared) == 0 &&
-                ::chmod(shared, 02770) == 0);
-        QVERIFY(::mkdir(own, 0700) == 0 && writeBytes(QFile::decodeName(notes), "private notes"));
-        QVERIFY(::chmod(notes, 0600) == 0);
-        for (const QByteArray& path : {own, notes})
-            QVERIFY(::chown(path, accounts->alice.uid, accounts->alice.gid) == 0);
-        int go[2], swapped[2];
-        QVERIFY(::pipe(go) == 0 && ::pipe(swapped) == 0);
-
-        std::future<QString> bob = std::async(std::launch::async, [&] {
-            return runAs(accounts->bob, accounts->shared, [&]() -> QString {
-                if (!awaitByte(go[0]))
-                    return "never asked";
-                const bool done = ::unlink(planted) == 0 && ::symlink(notes, planted) == 0;
-                return ::write(swapped[1], "s", 1) == 1 && done ? "swapped" : "no swap";
-            });
-        });
-        const QString alice = runAs(accounts->alice, accounts->shared, [&] {
-            FakePlatform platform;
-            platform.inputAnswers.push_back("echo hi");
-            platform.whileAsking = [&] {
-                if (::write(go[1], "g", 1) != 1 || !awaitByte(swapped[0]))
-                    platform.inputAnswers = {"bob did not answer"};
-            };
-            if (!QDir::setCurrent(QFile::decodeName(shared)))
-                return QString("cannot enter the shared folder");
-            runner::comlne(platform);
-            return ::outcome(platform);
-        });
-        QCOMPARE(bob.get(), "swapped");
-        for (const int fd : {go[0], go[1], swapped[0], swapped[1]})
-            ::close(fd);
-        QCOMPARE(alice, " started temc.bat");
-        QCOMPARE(readBytes(QFile::decodeName(notes)), "private notes");
-        QVERIFY(!QFileInfo(QFile::decodeName(planted)).isSymLink());
-        QCOMPARE(readBytes(QFile::decodeName(planted)), script("echo hi"));
-    }
-
-    void conditionsNotice() {
+        const Folder dir;
+        QVERIFY(openToOthers(dir.path()) && writeBytes("notes", "private"));
+        QVERIFY(::mkdir("class", 0) == 0 && ::chown("class", 0, accounts->shared) == 0 &&
+                ::chmod("class", 02770) == 0 && QDir::setCurrent("class"));
         FakePlatform platform;
-        runner::Condi(platform);
-        QCOMPARE(platform.calls,
-                 (QList<PlatformCall>{
-                     {"messageBox",
-                      "\rThe conditions are : \r\r"
-                      "1. The filename must be same as that of the Class that contains main().\r"
-                      "2. You must have made those changes in your System Properties that\r"
-                      "    allow you to use javac and java from command line.\r"
-                      "3. The file must be saved before compile or execute.",
-                      "Conditions", 64}}));
+        platform.inputAnswers.push_back("echo hi");
+        platform.whileAsking = [&] {
+            swapped = runAs(accounts->bob, accounts->shared, []() -> QString {
+                return ::unlink("temc.bat") || ::symlink("../notes", "temc.bat") ? "" : "swapped";
+            });
+        };
+        runner::comlne(platform);
+        QCOMPARE(swapped + outcome(platform), "swapped started temc.bat");
+        QCOMPARE(readBytes("../notes") + readBytes("temc.bat"), "private" + script("echo hi"));
     }
 
-    void workingFolderFollowsFileDialog() {
-        QVERIFY(QDir().mkpath("first") && QDir().mkpath("second"));
-        QVERIFY(writeBytes("second/Hello.java", "class Hello {}\n"));
-        QVERIFY(QDir::setCurrent("first"));
-        Editor e;
-        e.platform.inputAnswers.push_back("date");
-        e.form.comlne();
-        e.open(dir_->filePath("second/Hello.java"));
-        e.form.compile();
-        const QString second = dir_->filePath("second");
-        QCOMPARE(readBytes(second + "/temc.bat"), script("javac Hello.java"));
+    void plan_data() { addRows(planRows); }
+    void plan() {
+        const PlanRow& r = row(planRows);
+        const Folder dir;
+        const QString bin = dir.filePath("bin");
+        // Empty programs are enough to be found.
+        QVERIFY(!QProcess::execute(
+            "sh", {"-c", "mkdir bin; touch TEMC.BAT; cd bin; touch $0; chmod +x *", r.installed}));
+        ConsoleSetup setup{helpers, dir.path(), {}, "/bin/zsh"};
+        setup.environment.insert("PATH", bin);
+        setup.environment.insert(*r.desktop == 'w' ? "WAYLAND_DISPLAY" : "XDG_CURRENT_DESKTOP",
+                                 r.desktop);
+        // The user's time, where known, goes to the console as a startup
+        // notification id; the editor's own id and token do not.
+        setup.environment.insert("DESKTOP_STARTUP_ID", "launcher-1_TIME10");
+        setup.environment.insert("XDG_ACTIVATION_TOKEN", "token-of-the-editor");
+        setup.userTime = *r.desktop ? 4294967295u : 0;
+        QString error;
+        const std::optional<ConsoleLaunch> launch = planConsoleLaunch(r.commandLine, setup, &error);
+        const ConsoleLaunch got = launch.value_or(ConsoleLaunch{error, {}, {}, {}});
+        QString started = (QStringList{got.program} + got.arguments).join('|');
+        started.replace(helpers, "@helpers").replace(bin, "@bin").replace(dir.path(), "@dir");
+        QCOMPARE(started, r.started);
+        QVERIFY(!launch || got.environment.value("PATH") == helpers + ":" + bin);
+        const QString pid = QString::number(QCoreApplication::applicationPid());
+        QCOMPARE(got.environment.value("DESKTOP_STARTUP_ID") +
+                     got.environment.value("XDG_ACTIVATION_TOKEN"),
+                 setup.userTime && launch ? "tarnwick-" + pid + "-4294967295_TIME4294967295" : "");
+    }
 
-        // A failed clean-up step is silent, the rest still run, and the window closes.
+    // Two Command Lines in quick succession, each console starting only
+    // after both scripts were written, as a slow terminal does: each runs its
+    // own command, and the private copies are gone once read. Each step in
+    // its order: the old script is gone before the question; on closing, a
+    // failed clean-up step is silent, the rest still run, and the window closes.
+    void quickCommandsRunTheirOwnScripts() {
+        const Folder dir;
+        const QTemporaryDir runtime;
+        ConsoleSetup setup = defaultConsoleSetup();
+        setup.environment.insert("XDG_RUNTIME_DIR", runtime.path());
+        setup.terminals = {{"sh", {"-c", "sleep 0.5; exec \"$0\" \"$@\" </dev/null"}, {}, {}}};
+        Editor e;
+        e.platform.startsScript = [&setup](const QString& name, const QByteArray& bytes,
+                                           QString* error) {
+            return startScriptInTerminal(name, bytes, setup, error);
+        };
+        e.platform.inputAnswers = {"echo A > a.log", "echo B > b.log"};
+        e.form.comlne();
+        e.form.comlne();
+        QTRY_COMPARE_WITH_TIMEOUT(readBytes("a.log") + readBytes("b.log"), "A\nB\n", 20000);
+        QCOMPARE(readBytes("temc.bat"), script("echo B > b.log"));
+        QTRY_VERIFY_WITH_TIMEOUT(QDir(runtime.path()).isEmpty(), 20000);
         e.platform.fail.insert("touch temr.bat", "read-only");
         QVERIFY(e.form.close());
-        QCOMPARE(e.platform.callsOf("messageBox").size(), 0);
-        QCOMPARE(filesIn(second), QStringList{"Hello.java"});
-        QCOMPARE(filesIn(dir_->filePath("first")), QStringList{"temc.bat"});
+        QStringList calls;
+        for (const PlatformCall& call : e.platform.calls)
+            calls.append((call.service + " " + call.text + " " + call.title).trimmed());
+        const QString comlne =
+            "touch temc.bat, delete temc.bat, touch temc.bat, inputBox Enter the command line to "
+            "be executed Enter here, write temc.bat, start temc.bat, ";
+        QCOMPARE(calls.join(", "),
+                 comlne + comlne +
+                     "touch temc.bat, touch temr.bat, delete temc.bat, delete temr.bat");
+        QCOMPARE(filesIn("."), (QStringList{"a.log", "b.log"}));
+        setup.terminals = {}; // no terminal at all: the copy goes at once
+        QVERIFY(!startScriptInTerminal("temc.bat", "echo C", setup, nullptr) &&
+                QDir(runtime.path()).isEmpty());
     }
 
-private:
-    std::optional<QTemporaryDir> dir_; // a fresh working folder for each test
-    QString previousFolder_;
+    void runner_data() { addRows(runnerRows); }
+    void runner() {
+        const ScriptRow& r = row(runnerRows);
+        const Folder dir;
+        QVERIFY(writeBytes("t.bat", r.script));
+        QProcess process;
+        process.start(
+            "sh", {"-c", "PATH=$0:$PATH tarnwick-batch t.bat </dev/null 2>&1; echo $? *", helpers});
+        QVERIFY(process.waitForFinished(60000)); // a bound against a hang
+        QCOMPARE(process.readAll(), QByteArray(r.expected).replace("@dir", dir.path().toUtf8()));
+    }
+
+    // The console's title: what the script runs, in whole characters, with
+    // escapes, BEL and C1 controls blanked, as they would end its sequence.
+    void title() {
+        for (const auto& [bytes, title] : QList<std::pair<QByteArray, QByteArray>>{
+                 {script(""), "tt.bat"},
+                 {"echo a\r\nCLEARSCR\r\nls\0x\r\n@pwd"_ba, "tt.bat - echo a & pwd"},
+                 {"a\x1b]2;x\x07\x7f\xc2\x9c\xc2\x85\xc3\xa9", "tt.bat - a ]2;x    \xc3\xa9"},
+                 {"\xc3\xa9"_ba.repeated(150), "tt.bat - " + "\xc3\xa9"_ba.repeated(95)}})
+            QCOMPARE(batch::consoleTitle("tt.bat", batch::parseScript(bytes.toStdString())),
+                     title.toStdString());
+    }
 };
 
 QTEST_MAIN(TestRunner)
