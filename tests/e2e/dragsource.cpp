@@ -21,9 +21,7 @@ protected:
         auto* drag = new QDrag(this);
         drag->setMimeData(mime);
         const Qt::DropAction done = drag->exec(Qt::CopyAction | Qt::MoveAction, Qt::CopyAction);
-        std::printf("%s\n", done == Qt::CopyAction   ? "copy"
-                            : done == Qt::MoveAction ? "move"
-                                                     : "ignore");
+        std::printf("%s\n", done == Qt::CopyAction ? "copy" : done ? "move" : "ignore");
         std::fflush(stdout);
     }
 };

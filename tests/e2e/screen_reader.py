@@ -1,8 +1,8 @@
 #!/usr/bin/python3
-"""A screen reader's view of the editor over AT-SPI: finds tarnwick's text
-object, prints "ready", then takes each step of the arguments ("type:TEXT" or
-"key:NAME", through xdotool) and prints one line: the step, the text, the
-caret and the (offset, text) insert events it brought."""
+"""A screen reader's view of the editor over AT-SPI: finds tarnwick's text,
+prints "ready", then takes each step of the arguments ("type:TEXT" or
+"key:NAME", through xdotool) and prints a line: the step, the text, the caret
+and the (offset, text) insert events it brought."""
 import subprocess
 import sys
 import time
@@ -14,10 +14,9 @@ inserted = []
 
 
 def settle(seconds):  # lets the events on their way arrive
-    deadline = time.monotonic() + seconds
-    while time.monotonic() < deadline:
-        while GLib.MainContext.default().pending():
-            GLib.MainContext.default().iteration(False)
+    for _ in range(int(seconds / 0.02)):
+        while GLib.MainContext.default().iteration(False):
+            pass
         time.sleep(0.02)
 
 
@@ -34,14 +33,13 @@ def find_text():
 
 
 text = find_text()
-pyatspi.Registry.registerEventListener(
-    lambda event: inserted.append((event.detail1, event.any_data)), "object:text-changed:insert")
+pyatspi.Registry.registerEventListener(lambda event: inserted.append(
+    (event.detail1, event.any_data)), "object:text-changed:insert")
 settle(0.5)
 print("ready", flush=True)
 for step in sys.argv[1:]:
-    kind, _, argument = step.partition(":")
+    kind, _, argument = step.partition(":")  # xdotool's "type" or "key"
     del inserted[:]
-    subprocess.run(["xdotool", "type", "--delay", "60", argument] if kind == "type"
-                   else ["xdotool", "key", argument], check=True)
+    subprocess.run(["xdotool", kind, "--delay", "60", argument], check=True)
     settle(1.5)
     print(step, repr(text.getText(0, -1)), text.caretOffset, repr(inserted), flush=True)
