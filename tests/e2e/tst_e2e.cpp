@@ -1,0 +1,486 @@
+// The editor as built, on an X display of its own (Xvfb) with openbox, driven
+// by real key and mouse events (xdotool, XTEST) along the roads below, so
+// that focus, auto-repeat and dialogs behave as for a person. The roads are
+// data; Desktop is the one driver of the display (another display server
+// needs another driver) and the one interpreter of the roads' steps.
+#include "../support/Harness.h"
+#include "../support/Legibility.h"
+#include "platform/TerminalSearch.h"
+
+#include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QThread>
+#include <QtEndian>
+
+#include <csignal>
+#include <string_view>
+#include <unistd.h>
+
+// Last: Xlib's macros (None, Status, ...) would clash with the names above.
+#include <X11/Xlib.h>
+
+using namespace tarnwick;
+using namespace tarnwick::test;
+using namespace std::literals;
+
+namespace {
+
+const QString build = qEnvironmentVariable("TARNWICK_BUILD_DIR");
+const QString source = qEnvironmentVariable("TARNWICK_E2E_SOURCE_DIR");
+
+// A private display with openbox and the editor in a folder of its own, the
+// user's hands on it, and everything started there stopped with it.
+struct Desktop {
+    Folder dir;
+    QTemporaryDir aside; // the frame buffer, the editor's standard error
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment(), extra;
+    std::vector<std::unique_ptr<QProcess>> processes;
+    QProcess *xvfb = nullptr, *editor = nullptr, *standIn = nullptr;
+    QList<QProcess*> load;
+    QString display, terminal = "xterm";
+    QByteArray heard;
+    QHash<QChar, bool> mapped;
+    bool wm = true, keepsWindow = false;
+
+    QProcess* run(const QString& program, const QStringList& args, const QString& errors = {}) {
+        auto& p = processes.emplace_back(std::make_unique<QProcess>());
+        p->setProcessEnvironment(env);
+        p->setChildProcessModifier([] { ::setpgid(0, 0); }); // a group to stop
+        p->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        if (!errors.isEmpty())
+            p->setProcessChannelMode(QProcess::SeparateChannels), p->setStandardErrorFile(errors);
+        p->start(program, args);
+        p->waitForStarted();
+        return p.get();
+    }
+    QString tool(const QString& program, const QStringList& args) const {
+        QProcess p; // in the test's own locale
+        p.setEnvironment(QProcess::systemEnvironment() << "DISPLAY=" + display);
+        p.start(program, args);
+        p.waitForFinished(30000);
+        return QString::fromUtf8(p.readAllStandardOutput()).trimmed();
+    }
+    QString xdo(const QStringList& args) const { return tool("xdotool", args); }
+    QString focused() const { return xdo({"getwindowfocus", "getwindowname"}); }
+    QString start() {
+        xvfb =
+            run("Xvfb", {"-displayfd", "1", "-screen", "0", "1024x768x24", "-fbdir", aside.path()},
+                QProcess::nullDevice());
+        QByteArray number; // written once it takes connections
+        if (!QTest::qWaitFor([&] { return (number += xvfb->readAll()).contains('\n'); }, 20000))
+            return "Xvfb did not start";
+        env.remove("QT_QPA_PLATFORM");
+        env.insert("DISPLAY", display = ':' + number.trimmed());
+        // On a loaded machine openbox was seen to give up on a display still
+        // settling; another one then takes it over.
+        for (int i = 0; wm && i < 3 && !tool("xprop", {"-root"}).contains("_NET_SUPPORTING"); ++i)
+            run("openbox", {i ? "--replace" : "--sm-disable"}), QThread::msleep(i ? 3000 : 1000);
+        env.insert(extra);
+        editor = run(build + "/bin/tarnwick", {}, aside.filePath("stderr"));
+        // The user clicks into the new window: without a window manager it
+        // gets no focus otherwise, and a click while it is mapped is lost.
+        for (int i = 0; i < 3; ++i) {
+            xdo({"search", "--sync", "--onlyvisible", "--name", "^Untitled - Tarnwick$",
+                 "mousemove", "--window", "%1", "200", "200", "click", "1"});
+            if (QTest::qWaitFor([&] { return focused() == "Untitled - Tarnwick"; }, 5000))
+                return {};
+        }
+        return "the editor's window did not get the focus";
+    }
+    // xdotool maps a character missing from the keyboard map only for a
+    // moment, and a client reading the map later loses it: each gets a spare
+    // keycode of its own, for good.
+    void type(const QString& text) {
+        Display* x = XOpenDisplay(display.toLatin1().constData());
+        int first = 0, code = 0, per = 0;
+        XDisplayKeycodes(x, &first, &code);
+        KeySym* map = XGetKeyboardMapping(x, KeyCode(first), code - first + 1, &per);
+        for (const QChar c : text) {
+            while (code > first && map[(code - first) * per] != NoSymbol)
+                --code;
+            KeySym sym = c.unicode() < 0x100 ? c.unicode() : 0x01000000 + c.unicode();
+            if (c.unicode() > 0x7f && !std::exchange(mapped[c], true))
+                XChangeKeyboardMapping(x, code--, 1, &sym, 1);
+        }
+        XFree(map);
+        XCloseDisplay(x);
+        QThread::msleep(300); // the clients' turn to read the new map
+        xdo({"type", "--delay", "20", text});
+    }
+    // Until the editor's CPU time stands still: it has handled its events.
+    void idle() const {
+        const QString stat = QString("/proc/%1/stat").arg(editor->processId());
+        for (QByteArrayList last, now; last.isEmpty() || now != last; QThread::msleep(300))
+            last = std::exchange(now, readBytes(stat).split(' ').mid(13, 2));
+    }
+    // Xvfb keeps its screen as an XWD file: a header of 32-bit fields (in
+    // either byte order), a colour map, then the pixels in this machine's.
+    QImage screen() const {
+        xdo({"mousemove", "1023", "767"}); // the pointer is no ink
+        idle();
+        const QByteArray b = readBytes(aside.filePath("Xvfb_screen0"));
+        const auto* data = reinterpret_cast<const uchar*>(b.constData());
+        const auto f = [&](int i) {
+            const bool big = qFromBigEndian<quint32>(data + 4) == 7;
+            return int(big ? qFromBigEndian<quint32>(data + 4 * i)
+                           : qFromLittleEndian<quint32>(data + 4 * i));
+        };
+        if (b.size() < 100 || f(11) != 32 || f(0) + f(19) * 12 + f(12) * f(5) > b.size())
+            return {};
+        return QImage(data + f(0) + f(19) * 12, f(4), f(5), f(12), QImage::Format_RGB32).copy();
+    }
+    // The focused window's place; with its frame, the window manager's.
+    QRect focusedWindow(bool framed = false) const {
+        const QString id = xdo({"getwindowfocus"}), info = tool("xwininfo", {"-id", id});
+        const auto v = [&](const QString& label) { // Absolute, then Relative
+            return QRegularExpression(label + ":\\s+(\\d+)").match(info).captured(1).toInt();
+        };
+        const QStringList f =
+            tool("xprop", {"-id", id, "_NET_FRAME_EXTENTS"}).section('=', 1).split(',');
+        const auto e = [&](int i) { return framed ? f.value(i).toInt() : 0; };
+        return QRect(v("upper-left X"), v("upper-left Y"), v("Width"), v("Height"))
+            .adjusted(-e(0), -e(2), e(1), e(3));
+    }
+    // Processes on this display other than its server, found by what they
+    // talk to: consoles leave the process groups.
+    QStringList clients() const {
+        QStringList found;
+        for (const QString& pid : QDir("/proc").entryList(QDir::Dirs)) {
+            const QByteArrayList environment = readBytes("/proc/" + pid + "/environ").split('\0');
+            if (xvfb && pid.toLongLong() > 0 && pid.toLongLong() != ::getpid() &&
+                pid.toLongLong() != xvfb->processId() &&
+                environment.contains("DISPLAY=" + display.toUtf8()))
+                found << pid + ' ' + readBytes("/proc/" + pid + "/comm").trimmed();
+        }
+        return found;
+    }
+    // Stops everything, with no time for emergency copies; returns what
+    // survived ("pid name"), which should be nothing.
+    QStringList stop() {
+        for (int round = 0; round < 3 && !clients().isEmpty(); ++round)
+            for (const QString& client : clients())
+                ::kill(client.section(' ', 0, 0).toInt(), SIGKILL), QThread::msleep(100);
+        QStringList left = clients();
+        for (const auto& p : std::exchange(processes, {})) {
+            if (p->processId() > 0)
+                ::kill(-pid_t(p->processId()), SIGKILL);
+            if (!p->waitForFinished(5000) && p->state() != QProcess::NotRunning)
+                left << p->program();
+        }
+        return left;
+    }
+    QString step(const QByteArray& verb, const QByteArray& first, const QByteArray& second);
+};
+
+// Empty when the step was taken, "skip:why" or else what went wrong.
+QString Desktop::step(const QByteArray& verb, const QByteArray& first, const QByteArray& second) {
+    const QString a = QString::fromUtf8(first), b = QString::fromUtf8(second);
+    const QStringList words = a.split(' ', Qt::SkipEmptyParts);
+    const auto path = [&](const QString& name) { return dir.filePath(name); };
+    const auto focusOn = [&](auto ok, int s = 15) {
+        const bool got = QTest::qWaitFor([&] { return ok(focused()); }, s * 1000);
+        return got ? QString() : "the focus is on \"" + focused() + '"';
+    };
+    const auto read = [&] { return readBytes(path(a)); };
+    if (verb == "file") { // appended, before the editor starts; may be a script
+        QDir().mkpath(QFileInfo(path(a)).path());
+        writeBytes(path(a), (QFile::exists(path(a)) ? read() : "") + second);
+        QFile::setPermissions(path(a), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    } else if (verb == "env") { // the editor's
+        extra.insert(a.section('=', 0, 0), a.section('=', 1));
+    } else if (verb == "nowm") {
+        wm = false;
+    } else if (verb == "need" && !QFile::exists(a)) {
+        return "skip:" + a + " is not installed (scripts/setup.sh installs it)";
+    } else if (verb == "terminal") { // the only one on PATH; foot is for Wayland only
+        const QStringList asked =
+            qEnvironmentVariable("TARNWICK_E2E_TERMINALS", "xterm").split(',');
+        if ((!asked.contains(a) && !asked.contains("all")) || a == "foot")
+            return "skip:not asked for (TARNWICK_E2E_TERMINALS, \"all\" or a list)";
+        QDir().mkpath(path("bin"));
+        for (const QFileInfo& program : QDir("/usr/bin").entryInfoList(QDir::Files))
+            QFile::link(program.absoluteFilePath(), path("bin/" + program.fileName()));
+        for (const KnownTerminal& known : knownTerminals())
+            known.name == a ? void(keepsWindow = known.keepsWindow)
+                            : void(QFile::remove(path("bin/" + known.name)));
+        if (!QFile::exists(path("bin/" + a)))
+            return "skip:not installed";
+        extra.insert("PATH", path("bin"));
+        terminal = a;
+    } else if (verb == "standin") { // says a line when ready: SESSION_MANAGER, if an address
+        standIn = run(words.value(0), words.mid(1));
+        if (!QTest::qWaitFor([&] { return standIn->canReadLine(); }, 20000))
+            return "the stand-in said nothing";
+        if (const QString said = standIn->readLine().trimmed(); said.startsWith("local/"))
+            extra.insert("SESSION_MANAGER", said);
+    } else if (verb == "load") { // busy loops on the cores, or none
+        for (QProcess* busy : std::exchange(load, {}))
+            ::kill(-pid_t(busy->processId()), busy->processId() > 0 ? SIGKILL : 0);
+        for (int i = 0; i < a.toInt(); ++i)
+            load << run("sh", {"-c", "while :; do :; done"});
+    } else if (verb == "start") {
+        return start();
+    } else if (verb == "keys" || verb == "xdo" || verb == "tool") {
+        verb == "tool"
+            ? tool(words.value(0), words.mid(1))
+            : xdo((verb == "keys" ? QStringList{"key", "--delay", "40"} : QStringList{}) + words);
+    } else if (verb == "type") {
+        type(a);
+    } else if (verb == "autorepeat") { // off for every client of the display
+        Display* x = XOpenDisplay(display.toLatin1().constData());
+        XAutoRepeatOff(x);
+        XCloseDisplay(x);
+    } else if (verb == "signal") { // the session ends from outside: a signal, or the display
+        const int signal = a == "TERM" ? SIGTERM : a == "HUP" ? SIGHUP : 0;
+        if (const qint64 pid = (signal ? editor : xvfb)->processId(); pid > 0)
+            ::kill(pid_t(pid), signal ? signal : SIGKILL);
+        if (!editor->waitForFinished(15000))
+            return "the editor goes on";
+        if (signal && (editor->exitStatus() != QProcess::CrashExit || editor->exitCode() != signal))
+            return "the editor did not end by the signal, as its sender expects";
+    } else if (verb == "open") { // File, Open through Qt's dialog
+        xdo({"key", "ctrl+o"});
+        const QString error = step("path", "Open", first);
+        return error.isEmpty() ? step("focus", first + " - Tarnwick", {}) : error;
+    } else if (verb == "path" || verb == "answer") { // a file dialog's path, or a box's keys
+        if (QString error = step("focus", first, {}); !error.isEmpty())
+            return error;
+        if (verb == "path")
+            type(path(b));
+        xdo(QStringList{"key", "--delay", "40"} +
+            (verb == "path" ? QStringList{"Return"} : b.split(' ')));
+    } else if (verb == "focus") {
+        return focusOn([&](const QString& title) { return title == a; });
+    } else if (verb ==
+               "console") { // the key's console took the keyboard (with the title, in xterm)
+        xdo({"key", a});
+        const QString error = focusOn(
+            [&](const QString& title) {
+                return !title.endsWith(" - Tarnwick") && title != "Enter here" &&
+                       (!title.isEmpty() || xdo({"search", "--class", '^' + terminal + '$'})
+                                                .contains(xdo({"getwindowfocus"})));
+            },
+            30);
+        QTest::qWait(500); // mate-terminal was seen to drop a key typed at once; a user reads first
+        if (!error.isEmpty() || b.isEmpty() || terminal != "xterm")
+            return error;
+        return focusOn([&](const QString& title) { return title == b; }, 30);
+    } else if (verb == "dismiss") { // the console's key, then its window, which may stay
+        xdo({"key", "space"});
+        if (keepsWindow)
+            QTest::qWait(1000), xdo({"key", "ctrl+shift+w"});
+        return focusOn([](const QString& title) { return title.endsWith(" - Tarnwick"); }, 30);
+    } else if (verb == "bytes" || verb == "lines") { // the file's bytes, or a pattern of them
+        const auto match = [&] { return QRegularExpression(b).match(QString::fromLatin1(read())); };
+        if (!QTest::qWaitFor(
+                [&] { return verb == "bytes" ? read() == second : match().hasMatch(); }, 60000))
+            return "the file is \"" + read().toPercentEncoding(" ") + '"';
+    } else if (verb == "files" && filesIn(dir.path()) != words) {
+        return "the folder holds " + filesIn(dir.path()).join(' ');
+    } else if (verb == "exit" && !editor->waitForFinished(15000) &&
+               editor->state() != QProcess::NotRunning) {
+        return "the editor goes on";
+    } else if (verb == "said" && !readBytes(aside.filePath("stderr")).contains(first)) {
+        return "the editor said " + readBytes(aside.filePath("stderr"));
+    } else if (verb == "heard") { // the stand-in's next lines; {xid} the editor's window
+        const QString xid = xdo({"search", "--onlyvisible", "--name", "Tarnwick$"});
+        const QByteArray want = QByteArray(first)
+                                    .replace("{xid}", xid.toUtf8())
+                                    .replace("{hex}", QByteArray::number(xid.toULongLong(), 16));
+        if (!QTest::qWaitFor([&] { return (heard += standIn->readAll()).startsWith(want); }, 20000))
+            return "heard \"" + heard + '"';
+        heard.remove(0, want.size());
+    } else if (verb == "quiet") { // time for a call too many
+        QTest::qWait(1000);
+        if (!(heard += standIn->readAll()).isEmpty())
+            return "heard also \"" + heard + '"';
+    } else if (verb == "sleep") {
+        QTest::qWait(a.toInt());
+    } else if (verb == "legible") { // ink against ground, in the focused window
+        const QPoint at = focusedWindow().topLeft() + QPoint(words[0].toInt(), words[1].toInt());
+        const Legibility seen =
+            legibilityIn(screen(), QRect(at, QSize(words[2].toInt(), words[3].toInt())));
+        if (!seen.readable())
+            return seen.describe();
+    } else if (verb == "shot") { // the window with the focus as the README shows it
+        const QString file = qEnvironmentVariable("TARNWICK_E2E_SHOTS", aside.path()) + '/' + a;
+        if (QString error = step("focus", second, {}); !error.isEmpty())
+            return error;
+        if (!screen().copy(focusedWindow(true)).save(file))
+            return "cannot write " + file;
+    } else if (!QByteArrayList{"need", "files", "exit", "said", "openbox"}.contains(verb)) {
+        return "no such step";
+    }
+    return {};
+}
+
+// The roads a user takes: a name, its variants ("A; B|C; D", fields %1, %2
+// in its steps), then its steps, each "verb first | second".
+const QList<std::string_view> roadTable[] = {
+    // Typed straight after the dialog, with no click; with no window manager
+    // nobody hands the keyboard back but the editor.
+    {"editing/open, type, save", "openbox|nowm", "file Hello.java | class Hello {}\r\n", "%1",
+     "start", "open Hello.java", "type xyz", "keys Return ctrl+s",
+     "bytes Hello.java | xyz\r\nclass Hello {}\r\n"},
+    // At level 1 an Enter counted in the text would add a Tab: the Enters that
+    // answer the dialogs type nothing, and Exit finds nothing unsaved.
+    {"editing/Enter answers Save As, Overwrite and Command Line", "", "file Old.java | old text",
+     "start", "keys Tab a ctrl+s", "path Save As | Old.java", "answer Overwrite? | Return",
+     "keys F5", "focus Enter here", "console Return", "dismiss", "keys ctrl+s ctrl+x", "exit",
+     "bytes Old.java | \ta", "files Old.java"},
+    // Many line breaks from the repeats, one set of Tabs for the one release.
+    {"editing/held Enter", "idle; 0|both cores busy; 2", "start", "keys Tab a", "load %2",
+     "xdo keydown Return sleep 1.6 keyup Return", "load 0", "keys b ctrl+s",
+     "path Save As | Hello.java", "lines Hello.java | ^\ta\n{3,}\tb$"},
+    // File, Save by keyboard after each try: keys typed on the way would show.
+    {"desktop/menus by keyboard, Alt never types", "", "start", "keys a b ctrl+s",
+     "path Save As | Keys.java", "keys c alt+f s d F10 s e alt+q F10 s f alt+e Escape Escape",
+     "keys alt+r Escape Escape alt+h Escape Escape alt+f s", "bytes Keys.java | abcdef"},
+    // Every window in turn, closed by its key; the target "screenshots" takes
+    // the README's pictures along this road.
+    {"desktop/tour", "", "file Hello.java | public class Hello {\n",
+     "file Hello.java | \tpublic static void main(String[] args) {\n",
+     "file Hello.java | \t\tSystem.out.println(\"Hello from Tarnwick\");\n\t}\n}\n", "start",
+     "open Hello.java", "shot main-window.png | Hello.java - Tarnwick", "keys alt+o",
+     "shot font-dialog.png | Font...", "answer Font... | Escape", "focus Hello.java - Tarnwick",
+     "keys alt+h a", "shot about-box.png | About tarnpad", "answer About tarnpad | Escape",
+     "focus Hello.java - Tarnwick", "keys alt+h c", "shot message-box.png | Conditions",
+     "answer Conditions | Return"},
+    // Unsaved text: a real drop (XDND) asks first, as Open does.
+    {"desktop/a file dragged from another program", "", "file Drop.java | class Drop {}\n", "start",
+     "type typed", "standin {build}/tests/e2e/dragsource file://{dir}/Drop.java",
+     "xdo search --sync --onlyvisible --name ^drag.source$ mousemove --window %1 60 60 mousedown 1",
+     "xdo search --onlyvisible --name Tarnwick$ mousemove --window %1 40 40 sleep 0.1",
+     "xdo search --onlyvisible --name Tarnwick$ mousemove --window %1 120 120 sleep 0.1",
+     "xdo search --onlyvisible --name Tarnwick$ mousemove --window %1 200 200 sleep 0.5 mouseup 1",
+     "heard copy\n", "answer File not saved | n",
+     "xdo search --sync --name ^Drop.java mousemove --window %1 200 200 click 1",
+     "keys ctrl+Home x ctrl+s", "bytes Drop.java | xclass Drop {}\n"},
+    // A dark scheme as a user sets one up with qt6ct: the text and the About
+    // box's labels read as well as on a light desktop.
+    {"desktop/dark scheme of qt6ct", "", "need /usr/share/qt6ct/colors/darker.conf",
+     "file qt6ct/qt6ct.conf | [Appearance]\ncustom_palette=true\nstyle=Fusion\n",
+     "file qt6ct/qt6ct.conf | color_scheme_path=/usr/share/qt6ct/colors/darker.conf\n",
+     "env QT_QPA_PLATFORMTHEME=qt6ct", "env XDG_CONFIG_HOME={dir}", "start",
+     "type class Dark { int caret; }", "keys Home", "legible 10 30 400 18", "keys alt",
+     "keys Left Down Return", "focus About tarnpad", "legible 70 16 259 32", "legible 70 52 259 15",
+     "legible 72 80 259 78", "legible 17 175 258 47"},
+    // POSIX names ASCII: its bytes 128-255 are Latin-1 in the editor.
+    {"run/typed text is the locale's bytes", "", "env LC_ALL=POSIX", "start", "type Grüße",
+     "keys ctrl+s", "path Save As | Typed.java", "bytes Typed.java | Gr\xfc\xdf\x65"},
+    // The real JDK in a real terminal: each known terminal installed, alone on
+    // PATH, takes the focus, runs its command and goes after its key
+    // (TARNWICK_E2E_TERMINALS=all asks for all; xterm alone by default).
+    {"run/Run menu in a real terminal: compile and run", "known terminals", "terminal %1",
+     "file Привет.java | class Привет{public static void main(String[] a)throws Exception{",
+     "file Привет.java | new java.io.FileWriter(\"ran\").append(\"Grüße\").close();}}", "start",
+     "open Привет.java", "console F9 | temc.bat - javac Привет.java",
+     "bytes temc.bat | @echo OFF\r\nclearscr\r\njavac Привет.java\r\nkeypress", "dismiss",
+     "console ctrl+F9 | temr.bat - java Привет", "bytes ran | Grüße", "dismiss"},
+    {"run/Run menu in a real terminal: command line and shell", "known terminals", "terminal %1",
+     "start", "keys F5", "focus Enter here", "type touch \"Привет F5\"",
+     "console Return | temc.bat - touch \"Привет F5\"", "bytes Привет F5 | ", "dismiss",
+     "console F7", "type touch 'made by F7'; exit\n", "bytes made by F7 | "},
+    // A key held for two seconds auto-repeats some fifty times; the command
+    // runs once. javac is a stand-in that counts its runs.
+    {"run/held F9 runs once", "", "file bin/javac | #!/bin/sh\necho \"javac $*\" >> runs.log\n",
+     "env PATH={dir}/bin:{PATH}", "start", "keys ctrl+s", "path Save As | Hello.java",
+     "xdo keydown F9 sleep 2 keyup F9", "bytes runs.log | javac Hello.java\n", "sleep 3000",
+     "bytes runs.log | javac Hello.java\n"},
+    // The key comes up in the console, where the editor never sees its
+    // release; pressed again, it runs again. openbox gives the console the
+    // focus only once the key is up: it is put there by hand, as a quick
+    // click would, with no repeats to answer the console.
+    {"run/F9 up in the console, pressed again", "",
+     "file bin/javac | #!/bin/sh\necho \"javac $*\" >> runs.log\n", "env PATH={dir}/bin:{PATH}",
+     "start", "keys ctrl+s", "path Save As | Hello.java", "autorepeat", "xdo keydown F9",
+     "xdo search --sync --onlyvisible --class xterm windowfocus --sync %1", "xdo keyup F9",
+     "keys space", "xdo search --sync --onlyvisible --name Tarnwick$ windowfocus %1",
+     "focus Hello.java - Tarnwick", "keys F9", "sleep 3000",
+     "bytes runs.log | javac Hello.java\njavac Hello.java\n"},
+    // Unsaved text survives a signal or a lost display byte for byte in a copy
+    // named after the file, whose path goes to standard error; the file stays,
+    // and the launch scripts go as at a normal close.
+    {"session/ended from outside", "TERM|HUP|display",
+     "file Hello.java | class Hello {}\r\n\xff\0end\r\n"sv, "file temc.bat | javac Hello.java\r\n",
+     "start", "open Hello.java", "type xyzü", "sleep 1000", "signal %1",
+     "bytes Hello.java | class Hello {}\r\n\xff\0end\r\n"sv,
+     "bytes Hello.java.unsaved-changes | xyz\xc3\xbc\x63lass Hello {}\r\n\xff\0end\r\n"sv,
+     "bytes temc.bat | (absent)",
+     "said tarnwick: the unsaved text was kept in {dir}/Hello.java.unsaved-changes\n"},
+    {"session/ended when saved: no copy", "TERM|display", "file Hello.java | class Hello {}",
+     "start", "open Hello.java", "signal %1", "files Hello.java"},
+    // The desktop learns that a logout has to wait while the text is unsaved,
+    // and no longer once it is saved: GNOME's session manager, else the portal.
+    {"session/logout waits for unsaved text",
+     "gnome; window={xid} app=tarnwick; Uninhibit 1|portal; window=x11:{hex}; Close 1",
+     "standin /usr/bin/python3 {src}/session_manager.py %1", "file Hello.java | class Hello {}",
+     "start", "open Hello.java", "type ab",
+     "heard Inhibit %2 flags=1 reason=The text has unsaved changes\n", "keys ctrl+s", "heard %3\n",
+     "quiet"},
+    // A screen reader over AT-SPI: one insert event per typed character and
+    // per Enter, at the offset a reader counts in; the caret where keys left it.
+    {"session/screen reader follows typing", "",
+     "tool dbus-send --dest=org.a11y.Bus /org/a11y/bus org.freedesktop.DBus.Properties.Set "
+     "string:org.a11y.Status string:IsEnabled variant:boolean:true",
+     "start",
+     "standin /usr/bin/python3 {src}/screen_reader.py type:Grüße key:Return type:ab key:ctrl+Home",
+     "heard type:Grüße 'Grüße' 5 [(0, 'G'), (1, 'r'), (2, 'ü'), (3, 'ß'), (4, 'e')]\n",
+     "heard key:Return 'Grüße\\n' 6 [(5, '\\n')]\n",
+     "heard type:ab 'Grüße\\nab' 8 [(6, 'a'), (7, 'b')]\n",
+     "heard key:ctrl+Home 'Grüße\\nab' 0 []\n"},
+};
+
+} // namespace
+
+class TestE2e : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<Desktop> d_;
+
+private slots:
+    void roads_data() { // TARNWICK_E2E_ROADS picks roads by a regular expression
+        QTest::addColumn<int>("road");
+        QTest::addColumn<QByteArray>("variant");
+        for (int i = 0; i < int(std::size(roadTable)); ++i) {
+            QByteArrayList variants = QByteArray(roadTable[i][1].data()).split('|');
+            if (variants == QByteArrayList{"known terminals"}) // each gets its turn
+                for (const KnownTerminal& known : std::exchange(variants, {}), knownTerminals())
+                    variants << (known.declaredChoice ? "" : known.name.toUtf8()); // "": another's
+            for (const QByteArray& v : variants) {
+                const QString name = roadTable[i][0].data() + (v.isEmpty() ? "" : ": " + v);
+                if (name.contains(QRegularExpression(qEnvironmentVariable("TARNWICK_E2E_ROADS"))) &&
+                    (!v.isEmpty() || variants.size() == 1))
+                    QTest::newRow(qPrintable(name)) << i << v;
+            }
+        }
+    }
+    void roads() {
+        QFETCH(int, road);
+        QFETCH(QByteArray, variant);
+        d_ = std::make_unique<Desktop>();
+        for (std::string_view step : roadTable[road].mid(2)) {
+            QByteArray line(step.data(), qsizetype(step.size()));
+            for (qsizetype i = 0; !variant.isEmpty() && i <= variant.count(';'); ++i)
+                line.replace('%' + QByteArray::number(i + 1), variant.split(';')[i].trimmed());
+            line.replace("{dir}", d_->dir.path().toUtf8()).replace("{build}", build.toUtf8());
+            line.replace("{src}", source.toUtf8()).replace("{PATH}", qgetenv("PATH"));
+            const qsizetype space = line.contains(' ') ? line.indexOf(' ') : line.size();
+            const qsizetype bar = line.contains(" | ") ? line.indexOf(" | ") : line.size();
+            const QString error =
+                d_->step(line.left(space), line.mid(space + 1, bar - space - 1), line.mid(bar + 3));
+            if (error.startsWith("skip:"))
+                QSKIP(qPrintable(error.mid(5)));
+            QVERIFY2(error.isEmpty(), qPrintable(QString::fromUtf8(line) + ": " + error));
+        }
+    }
+    void cleanup() { // nothing started on the display outlives its road
+        if (d_)
+            QCOMPARE(d_->stop(), QStringList());
+        d_.reset();
+    }
+};
+
+QTEST_GUILESS_MAIN(TestE2e)
+#include "tst_e2e.moc"
