@@ -17,7 +17,6 @@
 // file whose first line is L MB; then End and a typed character on the
 // file's longest line are timed too).
 #include "BenchUtil.h"
-#include "e2e/Desktop.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -25,11 +24,13 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
-#include <QTemporaryDir>
+#include <QRegularExpression>
+#include <QScopeGuard>
 #include <QThread>
 
+// Last: it brings Xlib, whose macros (None, Status, ...) would clash above.
+#include "e2e/Desktop.h"
 #include <X11/Xatom.h>
-#include <X11/Xlib.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -40,7 +41,7 @@
 #include <vector>
 
 using namespace tarnwick;
-using e2e::Desktop;
+using test::Desktop;
 
 namespace {
 
@@ -139,10 +140,10 @@ qint64 waitForMap(Display* x, int timeoutMs) {
     return 0;
 }
 
-// A key pressed and released at once: Desktop::keys waits 40 ms between
+// A key pressed and released at once: the roads' keys wait 40 ms between
 // the two, and the editor's work on the release would count as the key's.
 void press(const Desktop& desktop, const QString& key) {
-    desktop.xdotool({QStringLiteral("key"), QStringLiteral("--delay"), QStringLiteral("0"), key});
+    desktop.xdo({QStringLiteral("key"), QStringLiteral("--delay"), QStringLiteral("0"), key});
 }
 
 void pressReturn(const Desktop& desktop) {
@@ -182,12 +183,11 @@ int longestLine(const QString& path) {
 QString waitForShownWindow(const Desktop& desktop, const QString& pattern) {
     const QDeadlineTimer deadline(15000);
     while (!deadline.hasExpired()) {
-        const QString found =
-            desktop
-                .xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"),
-                          QStringLiteral("--name"), pattern})
-                .section(QLatin1Char('\n'), 0, 0)
-                .trimmed();
+        const QString found = desktop
+                                  .xdo({QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+                                        QStringLiteral("--name"), pattern})
+                                  .section(QLatin1Char('\n'), 0, 0)
+                                  .trimmed();
         if (!found.isEmpty())
             return found;
         QThread::msleep(50);
@@ -248,9 +248,11 @@ Row startUp(const QString& program, int runs, const QStringList& arguments = {})
     Row row;
     for (int i = 0; i < runs; ++i) {
         Desktop desktop;
-        if (!desktop.startError().isEmpty())
+        const auto stop = qScopeGuard([&] { desktop.stop(); });
+        desktop.extra.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
+        if (!desktop.startDisplay().isEmpty())
             continue;
-        Display* x = XOpenDisplay(desktop.display().toLocal8Bit().constData());
+        Display* x = XOpenDisplay(desktop.display.toLocal8Bit().constData());
         if (!x)
             continue;
         XSelectInput(x, DefaultRootWindow(x), SubstructureNotifyMask);
@@ -261,13 +263,11 @@ Row startUp(const QString& program, int runs, const QStringList& arguments = {})
             XNextEvent(x, &event);
         }
         const qint64 start = nowNs();
-        QProcess* process = desktop.startProgram(program, arguments);
+        desktop.run(program, arguments);
         const qint64 mapped = waitForMap(x, 15000);
         if (mapped)
             row.add((mapped - start) / 1e6);
         XCloseDisplay(x);
-        process->kill();
-        process->waitForFinished(5000);
     }
     return row;
 }
@@ -309,14 +309,15 @@ struct OpenRows {
 
 // Enter in the middle of the file: a middle click on the vertical scroll
 // bar's track jumps there, a click in the text puts the caret there.
-void enterInMiddle(const Desktop& desktop, const QString& window, qint64 pid, int enters,
-                   OpenRows& rows) {
-    const QRect frame = desktop.geometry(window);
-    desktop.xdotool({QStringLiteral("mousemove"), QString::number(frame.right() - 6),
-                     QString::number(frame.center().y()), QStringLiteral("click"),
-                     QStringLiteral("2")});
+void enterInMiddle(const Desktop& desktop, qint64 pid, int enters, OpenRows& rows) {
+    const QRect frame = desktop.focusedWindow();
+    desktop.xdo({QStringLiteral("mousemove"), QString::number(frame.right() - 6),
+                 QString::number(frame.center().y()), QStringLiteral("click"),
+                 QStringLiteral("2")});
     msToIdle(pid, nowNs(), processCpuNs(pid), 300, 60000);
-    desktop.click(frame.center());
+    desktop.xdo({QStringLiteral("mousemove"), QString::number(frame.center().x()),
+                 QString::number(frame.center().y()), QStringLiteral("click"),
+                 QStringLiteral("1")});
     press(desktop, QStringLiteral("End"));
     for (int k = 0; k < enters; ++k)
         rows.enterMiddle.add(timedKey(desktop, pid, QStringLiteral("Return"), 60000));
@@ -348,37 +349,38 @@ struct Editor {
 void openRuns(const Editor& editor, const QString& path, int runs, int enters, int longLine,
               OpenRows& rows) {
     for (int i = 0; i < runs; ++i) {
-        QTemporaryDir folder;
-        Desktop desktop;
-        if (!desktop.startError().isEmpty()) {
-            std::fprintf(stderr, "desktop: %s\n", qPrintable(desktop.startError()));
-            return;
+        Desktop desktop; // the editor runs in a folder of its own
+        const auto stop = qScopeGuard([&] { desktop.stop(); });
+        desktop.extra.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
+        const QString error = editor.program.isEmpty() ? desktop.start() : desktop.startDisplay();
+        if (!error.isEmpty()) {
+            std::fprintf(stderr, "desktop: %s\n", qPrintable(error));
+            continue;
         }
-        if (editor.program.isEmpty()) {
-            if (!desktop.startEditor(folder.path()))
-                continue;
-        } else {
-            desktop.startProgram(editor.program, {});
-        }
+        if (!editor.program.isEmpty())
+            desktop.run(editor.program, {});
         const QString window = waitForShownWindow(desktop, editor.idleTitle);
         if (window.isEmpty()) {
             std::fprintf(stderr, "no window \"%s\"\n", qPrintable(editor.idleTitle));
             continue;
         }
-        if (!editor.program.isEmpty())
-            desktop.click(desktop.geometry(window).center());
-        const qint64 pid = desktop.xdotool({QStringLiteral("getwindowpid"), window}).toLongLong();
-        Display* x = XOpenDisplay(desktop.display().toLocal8Bit().constData());
+        if (!editor.program.isEmpty()) // a click gives it the focus, as start() does the editor
+            desktop.xdo({QStringLiteral("mousemove"), QStringLiteral("--window"), window,
+                         QStringLiteral("200"), QStringLiteral("200"), QStringLiteral("click"),
+                         QStringLiteral("1")});
+        const qint64 pid = desktop.xdo({QStringLiteral("getwindowpid"), window}).toLongLong();
+        Display* x = XOpenDisplay(desktop.display.toLocal8Bit().constData());
         if (pid <= 0 || !x) {
             std::fprintf(stderr, "no process for window %s\n", qPrintable(window));
             continue;
         }
         msToIdle(pid, nowNs(), processCpuNs(pid), 500, 10000);
         const qint64 idleKb = statusKb(pid, "VmRSS");
-        desktop.keys({QStringLiteral("ctrl+o")});
-        if (!desktop.waitForFocus(editor.dialogPattern)) {
+        desktop.xdo({QStringLiteral("key"), QStringLiteral("ctrl+o")});
+        const QRegularExpression dialog(editor.dialogPattern);
+        if (!QTest::qWaitFor([&] { return dialog.match(desktop.focused()).hasMatch(); }, 15000)) {
             std::fprintf(stderr, "no open dialog; focus on \"%s\"\n",
-                         qPrintable(desktop.focusedTitle()));
+                         qPrintable(desktop.focused()));
             XCloseDisplay(x);
             continue;
         }
@@ -397,21 +399,20 @@ void openRuns(const Editor& editor, const QString& path, int runs, int enters, i
         rows.toTitle.add(titled ? (titled - start) / 1e6 : -1);
         rows.peakMb.add((statusKb(pid, "VmHWM") - idleKb) / 1024.0);
         if (i == 0) {
-            desktop.keys({QStringLiteral("ctrl+End")});
+            desktop.xdo({QStringLiteral("key"), QStringLiteral("ctrl+End")});
             msToIdle(pid, nowNs(), processCpuNs(pid), 300, 60000);
             for (int k = 0; k < enters; ++k) {
                 const qint64 before = nowNs();
-                desktop.xdotool({QStringLiteral("getmouselocation")});
+                desktop.xdo({QStringLiteral("getmouselocation")});
                 rows.xdotoolAlone.add((nowNs() - before) / 1e6);
                 rows.enter.add(timedKey(desktop, pid, QStringLiteral("Return"), 60000));
             }
             if (longLine >= 0)
                 longLineKeys(desktop, pid, longLine, enters / 3, rows);
             else if (enters > 0)
-                enterInMiddle(desktop, window, pid, enters, rows);
+                enterInMiddle(desktop, pid, enters, rows);
         }
         XCloseDisplay(x);
-        desktop.stop();
     }
 }
 
@@ -434,7 +435,7 @@ int main(int argc, char* argv[]) {
         else if (args[i] == QLatin1String("--peer"))
             peer = args[++i];
         else if (args[i] == QLatin1String("--dir"))
-            dir = args[++i];
+            dir = QFileInfo(args[++i]).absoluteFilePath(); // each Desktop moves the cwd
         else if (args[i] == QLatin1String("--file"))
             given = QFileInfo(args[++i]).absoluteFilePath();
         else if (args[i] == QLatin1String("--line"))
@@ -460,7 +461,8 @@ int main(int argc, char* argv[]) {
     }
 
     std::printf("%d runs, %s, %lld bytes\n", runs, qPrintable(path), QFileInfo(path).size());
-    const Row editorStart = startUp(e2e::buildDir() + QStringLiteral("/bin/tarnwick"), runs);
+    const Row editorStart =
+        startUp(qEnvironmentVariable("TARNWICK_BUILD_DIR") + QStringLiteral("/bin/tarnwick"), runs);
     const Row emptyStart = startUp(benchDir + QStringLiteral("/bench_emptywindow"), runs);
     print("start-up to first window: tarnwick", editorStart, "ms");
     const Row textStart =

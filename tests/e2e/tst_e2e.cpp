@@ -9,169 +9,15 @@
 
 #include <QProcess>
 #include <QRegularExpression>
-#include <QStandardPaths>
-#include <QThread>
-#include <QtEndian>
 
-#include <csignal>
 #include <string_view>
-#include <unistd.h>
 
-// Last: Xlib's macros (None, Status, ...) would clash with the names above.
-#include <X11/Xlib.h>
+// Last: it brings Xlib, whose macros (None, Status, ...) would clash above.
+#include "Desktop.h"
 
 using namespace tarnwick;
 using namespace tarnwick::test;
 using namespace std::literals;
-
-namespace {
-
-const QString build = qEnvironmentVariable("TARNWICK_BUILD_DIR");
-const QString source = qEnvironmentVariable("TARNWICK_E2E_SOURCE_DIR");
-
-// A private display with openbox and the editor in a folder of its own, the
-// user's hands on it, and everything started there stopped with it.
-struct Desktop {
-    Folder dir;
-    QTemporaryDir aside; // the frame buffer, the editor's standard error
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment(), extra;
-    std::vector<std::unique_ptr<QProcess>> processes;
-    QProcess *xvfb = nullptr, *editor = nullptr, *standIn = nullptr;
-    QList<QProcess*> load;
-    QString display, terminal = "xterm";
-    QByteArray heard;
-    QHash<QChar, bool> mapped;
-    bool wm = true, keepsWindow = false;
-
-    QProcess* run(const QString& program, const QStringList& args, const QString& errors = {}) {
-        auto& p = processes.emplace_back(std::make_unique<QProcess>());
-        p->setProcessEnvironment(env);
-        p->setChildProcessModifier([] { ::setpgid(0, 0); }); // a group to stop
-        p->setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        if (!errors.isEmpty())
-            p->setProcessChannelMode(QProcess::SeparateChannels), p->setStandardErrorFile(errors);
-        p->start(program, args);
-        p->waitForStarted();
-        return p.get();
-    }
-    QString tool(const QString& program, const QStringList& args) const {
-        QProcess p; // in the test's own locale
-        p.setEnvironment(QProcess::systemEnvironment() << "DISPLAY=" + display);
-        p.start(program, args);
-        p.waitForFinished(30000);
-        return QString::fromUtf8(p.readAllStandardOutput()).trimmed();
-    }
-    QString xdo(const QStringList& args) const { return tool("xdotool", args); }
-    QString focused() const { return xdo({"getwindowfocus", "getwindowname"}); }
-    QString start() {
-        xvfb =
-            run("Xvfb", {"-displayfd", "1", "-screen", "0", "1024x768x24", "-fbdir", aside.path()},
-                QProcess::nullDevice());
-        QByteArray number; // written once it takes connections
-        if (!QTest::qWaitFor([&] { return (number += xvfb->readAll()).contains('\n'); }, 20000))
-            return "Xvfb did not start";
-        env.remove("QT_QPA_PLATFORM");
-        env.insert("DISPLAY", display = ':' + number.trimmed());
-        // On a loaded machine openbox was seen to give up on a display still
-        // settling; another one then takes it over.
-        for (int i = 0; wm && i < 3 && !tool("xprop", {"-root"}).contains("_NET_SUPPORTING"); ++i)
-            run("openbox", {i ? "--replace" : "--sm-disable"}), QThread::msleep(i ? 3000 : 1000);
-        env.insert(extra);
-        editor = run(build + "/bin/tarnwick", {}, aside.filePath("stderr"));
-        // The user clicks into the new window: without a window manager it
-        // gets no focus otherwise, and a click while it is mapped is lost.
-        for (int i = 0; i < 3; ++i) {
-            xdo({"search", "--sync", "--onlyvisible", "--name", "^Untitled - Tarnwick$",
-                 "mousemove", "--window", "%1", "200", "200", "click", "1"});
-            if (QTest::qWaitFor([&] { return focused() == "Untitled - Tarnwick"; }, 5000))
-                return {};
-        }
-        return "the editor's window did not get the focus";
-    }
-    // xdotool maps a character missing from the keyboard map only for a
-    // moment, and a client reading the map later loses it: each gets a spare
-    // keycode of its own, for good.
-    void type(const QString& text) {
-        Display* x = XOpenDisplay(display.toLatin1().constData());
-        int first = 0, code = 0, per = 0;
-        XDisplayKeycodes(x, &first, &code);
-        KeySym* map = XGetKeyboardMapping(x, KeyCode(first), code - first + 1, &per);
-        for (const QChar c : text) {
-            while (code > first && map[(code - first) * per] != NoSymbol)
-                --code;
-            KeySym sym = c.unicode() < 0x100 ? c.unicode() : 0x01000000 + c.unicode();
-            if (c.unicode() > 0x7f && !std::exchange(mapped[c], true))
-                XChangeKeyboardMapping(x, code--, 1, &sym, 1);
-        }
-        XFree(map);
-        XCloseDisplay(x);
-        QThread::msleep(300); // the clients' turn to read the new map
-        xdo({"type", "--delay", "20", text});
-    }
-    // Until the editor's CPU time stands still: it has handled its events.
-    void idle() const {
-        const QString stat = QString("/proc/%1/stat").arg(editor->processId());
-        for (QByteArrayList last, now; last.isEmpty() || now != last; QThread::msleep(300))
-            last = std::exchange(now, readBytes(stat).split(' ').mid(13, 2));
-    }
-    // Xvfb keeps its screen as an XWD file: a header of 32-bit fields (in
-    // either byte order), a colour map, then the pixels in this machine's.
-    QImage screen() const {
-        xdo({"mousemove", "1023", "767"}); // the pointer is no ink
-        idle();
-        const QByteArray b = readBytes(aside.filePath("Xvfb_screen0"));
-        const auto* data = reinterpret_cast<const uchar*>(b.constData());
-        const auto f = [&](int i) {
-            const bool big = qFromBigEndian<quint32>(data + 4) == 7;
-            return int(big ? qFromBigEndian<quint32>(data + 4 * i)
-                           : qFromLittleEndian<quint32>(data + 4 * i));
-        };
-        if (b.size() < 100 || f(11) != 32 || f(0) + f(19) * 12 + f(12) * f(5) > b.size())
-            return {};
-        return QImage(data + f(0) + f(19) * 12, f(4), f(5), f(12), QImage::Format_RGB32).copy();
-    }
-    // The focused window's place; with its frame, the window manager's.
-    QRect focusedWindow(bool framed = false) const {
-        const QString id = xdo({"getwindowfocus"}), info = tool("xwininfo", {"-id", id});
-        const auto v = [&](const QString& label) { // Absolute, then Relative
-            return QRegularExpression(label + ":\\s+(\\d+)").match(info).captured(1).toInt();
-        };
-        const QStringList f =
-            tool("xprop", {"-id", id, "_NET_FRAME_EXTENTS"}).section('=', 1).split(',');
-        const auto e = [&](int i) { return framed ? f.value(i).toInt() : 0; };
-        return QRect(v("upper-left X"), v("upper-left Y"), v("Width"), v("Height"))
-            .adjusted(-e(0), -e(2), e(1), e(3));
-    }
-    // Processes on this display other than its server, found by what they
-    // talk to: consoles leave the process groups.
-    QStringList clients() const {
-        QStringList found;
-        for (const QString& pid : QDir("/proc").entryList(QDir::Dirs)) {
-            const QByteArrayList environment = readBytes("/proc/" + pid + "/environ").split('\0');
-            if (xvfb && pid.toLongLong() > 0 && pid.toLongLong() != ::getpid() &&
-                pid.toLongLong() != xvfb->processId() &&
-                environment.contains("DISPLAY=" + display.toUtf8()))
-                found << pid + ' ' + readBytes("/proc/" + pid + "/comm").trimmed();
-        }
-        return found;
-    }
-    // Stops everything, with no time for emergency copies; returns what
-    // survived ("pid name"), which should be nothing.
-    QStringList stop() {
-        for (int round = 0; round < 3 && !clients().isEmpty(); ++round)
-            for (const QString& client : clients())
-                ::kill(client.section(' ', 0, 0).toInt(), SIGKILL), QThread::msleep(100);
-        QStringList left = clients();
-        for (const auto& p : std::exchange(processes, {})) {
-            if (p->processId() > 0)
-                ::kill(-pid_t(p->processId()), SIGKILL);
-            if (!p->waitForFinished(5000) && p->state() != QProcess::NotRunning)
-                left << p->program();
-        }
-        return left;
-    }
-    QString step(const QByteArray& verb, const QByteArray& first, const QByteArray& second);
-};
 
 // Empty when the step was taken, "skip:why" or else what went wrong.
 QString Desktop::step(const QByteArray& verb, const QByteArray& first, const QByteArray& second) {
@@ -314,6 +160,11 @@ QString Desktop::step(const QByteArray& verb, const QByteArray& first, const QBy
     }
     return {};
 }
+
+namespace {
+
+const QString build = qEnvironmentVariable("TARNWICK_BUILD_DIR");
+const QString source = qEnvironmentVariable("TARNWICK_E2E_SOURCE_DIR");
 
 // The roads a user takes: a name, its variants ("A; B|C; D", fields %1, %2
 // in its steps), then its steps, each "verb first | second".
