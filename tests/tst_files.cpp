@@ -40,16 +40,13 @@ using namespace tarnwick::test;
 
 namespace {
 
-QString box(const PlatformCall& c) {
-    return c.text + '|' + c.title + '|' + QString::number(c.style);
-}
-
 QByteArray allBytes(int size) {
     QByteArray bytes(size, 0);
     for (int i = 0; i < size; ++i)
         bytes[i] = char(i);
     return bytes;
 }
+const QByteArray typed = allBytes(256) + QByteArray("\r\n\0end", 6);
 
 // "name=bytes" for every file in the folder, hidden ones too, by name; the
 // filler of a full disk by name only.
@@ -84,7 +81,10 @@ struct Doc : Folder, Editor {
         static_cast<Application*>(qApp)->setPlatform(&platform);
     }
     ~Doc() { static_cast<Application*>(qApp)->setPlatform(nullptr); }
-    bool refused = false; // the last drag was refused
+    QByteArray notes;               // a refused drag, the file an emergency copy went to
+    std::optional<TmpfsMount> disk; // the folder ("@") of "tmpfs" rows
+    QTemporaryDir home;             // where an emergency copy goes when not beside the file
+    QString at() const { return disk ? disk->path() : path(); }
 
     // What the user does, one step a word ("~" for a space, "@" the folder):
     // file:NAME=BYTES (percent-encoded), open:NAME, type:TEXT, key:SEQUENCE,
@@ -92,33 +92,38 @@ struct Doc : Folder, Editor {
     // next save and open dialogs' choices; any other is cancelled),
     // do:ACTION, fail:CALL (fails with "Input/output error"), limit:MIB
     // (memory, for the next do or key), clip:MIB, select:ANCHOR=CARET,
-    // drop:URL,URL (dropw: onto the window), sh:LINE, and saved, indent,
-    // clear, show, undo, end, newline.
+    // drop:URL,URL (dropw: onto the window), sh:LINE, disk:ro or disk:FREE
+    // (of the tmpfs), and saved, indent, clear, show, undo, end, newline,
+    // bytes (every byte value, CR LF, NUL), emergency (ended from outside).
     void run(const QString& script) {
         std::optional<MemoryLimit> limit;
         for (const QString& step : script.split(' ', Qt::SkipEmptyParts)) {
             const QString verb = step.section(':', 0, 0),
                           arg = step.section(':', 1).replace('~', ' ');
-            const QString at = QString(arg).replace('@', path()), name = arg.section('=', 0, 0);
+            const QString name = arg.section('=', 0, 0), file = at() + '/' + name;
             const QByteArray bytes = QByteArray::fromPercentEncoding(arg.section('=', 1).toUtf8());
             const QKeyCombination key = QKeySequence(arg)[0];
             const QHash<QString, std::function<void()>> steps{
-                {"file", [&] { QVERIFY(writeBytes(filePath(name), bytes)); }},
-                {"open", [&] { open(filePath(arg)); }},
+                {"file", [&] { QVERIFY(writeBytes(file, bytes)); }},
+                {"open", [&] { open(file); }},
                 {"type", [&] { type(arg.toUtf8()); }},
                 {"key", [&] { QTest::keyClick(&text(), key.key(), key.keyboardModifiers()); }},
                 {"char", [&] { QTest::sendKeyEvent(QTest::Click, &text(), {}, arg, {}); }},
                 {"a", [&] { platform.messageAnswers.push_back(MsgAnswer(arg.toInt())); }},
-                {"s", [&] { platform.saveAnswers.push_back(FakePlatform::choose(filePath(arg))); }},
-                {"o", [&] { platform.openAnswers.push_back(FakePlatform::choose(filePath(arg))); }},
+                {"s", [&] { platform.saveAnswers.push_back(FakePlatform::choose(file)); }},
+                {"o", [&] { platform.openAnswers.push_back(FakePlatform::choose(file)); }},
                 {"do", [&] { form.action(arg)->trigger(); }},
-                {"fail", [&] { platform.fail.insert(at, "Input/output error"); }},
+                {"fail",
+                 [&] {
+                     platform.fail.insert(QString(arg).replace('@', at()), "Input/output error");
+                 }},
                 {"limit", [&] { QVERIFY(limit.emplace(arg.toLongLong() << 20).active()); }},
                 {"clip",
                  [&] { QGuiApplication::clipboard()->setText(QString(arg.toInt() << 20, 'x')); }},
                 {"select", [&] { text().setSelectionRange(name.toLong(), bytes.toLong()); }},
-                {"drop", [&] { drop(at.split(','), text().viewport()); }},
-                {"dropw", [&] { drop(at.split(','), &form); }},
+                {"drop",
+                 [&] { drop(QString(arg).replace('@', at()).split(','), text().viewport()); }},
+                {"dropw", [&] { drop(QString(arg).replace('@', at()).split(','), &form); }},
                 {"sh", [&] { QVERIFY(sh(path(), arg)); }},
                 {"saved", [&] { state().isSaved = true; }},
                 {"indent", [&] { state().indentLevel = 2, state().lastKeyCode = 13; }},
@@ -127,6 +132,16 @@ struct Doc : Folder, Editor {
                 {"undo", [&] { text().undo(); }},
                 {"end", [&] { text().SendScintilla(QsciScintillaBase::SCI_DOCUMENTEND); }},
                 {"newline", [&] { text().SendScintilla(QsciScintillaBase::SCI_NEWLINE); }},
+                {"tmpfs", [&] { QVERIFY(QDir::setCurrent(disk->path())); }},
+                {"disk",
+                 [&] { QVERIFY(arg == "ro" ? disk->makeReadOnly() : disk->fill(arg.toInt())); }},
+                {"bytes", [&] { type(typed); }},
+                {"emergency",
+                 [&] {
+                     EmergencyExit emergency(state(), text(), platform, home.path());
+                     notes += emergency.run().toUtf8() + ' ';
+                     QCOMPARE(emergency.run(), QString());
+                 }},
                 {"utf8", [] {}}};
             QVERIFY2(steps.contains(verb), qPrintable(step));
             steps[verb]();
@@ -143,7 +158,8 @@ struct Doc : Folder, Editor {
         mime.setText(names.first());
         QDragEnterEvent enter({20, 20}, Qt::CopyAction | Qt::MoveAction, &mime, Qt::LeftButton, {});
         QApplication::sendEvent(target, &enter);
-        refused = !enter.isAccepted() || enter.dropAction() != Qt::CopyAction;
+        if (!enter.isAccepted() || enter.dropAction() != Qt::CopyAction)
+            notes += "refused ";
         QDropEvent drop({20, 20}, Qt::CopyAction | Qt::MoveAction, &mime, Qt::LeftButton, {});
         QApplication::sendEvent(target, &drop);
         QCoreApplication::processEvents(); // the file opens once the drop is over
@@ -155,18 +171,18 @@ struct Doc : Folder, Editor {
     // available; [anchor caret] of a selection, {indentation, last key}
     // where set; then the files in the folder ("@").
     QByteArray seen() {
-        QByteArray s = refused ? "refused " : "";
+        QByteArray s = notes;
         for (const PlatformCall& c : platform.calls) {
             if (c.service == "messageBox")
-                s += box(c).toUtf8() + ' ';
+                s += (c.text + '|' + c.title + '|' + QString::number(c.style)).toUtf8() + ' ';
             else if (c.service.endsWith("Dialog"))
                 s += (c.text + c.title == "Java Files (*.java)*.java" ? c.service.left(1) : "?")
                          .toUtf8() +
                      ' ';
         }
-        s += '|' + form.windowTitle().toUtf8() + '|' + state().filePath.toUtf8() + '|' +
-             text().bytes() + (state().isSaved ? "" : " *") + (state().saveCompleted ? " +" : "") +
-             (text().isUndoAvailable() ? " u" : "");
+        s += platform.started.join(' ').toUtf8() + '|' + form.windowTitle().toUtf8() + '|' +
+             state().filePath.toUtf8() + '|' + text().bytes() + (state().isSaved ? "" : " *") +
+             (state().saveCompleted ? " +" : "") + (text().isUndoAvailable() ? " u" : "");
         if (text().anchorPosition() != text().caretPosition())
             s += QString(" [%1 %2]")
                      .arg(text().anchorPosition())
@@ -175,9 +191,12 @@ struct Doc : Folder, Editor {
         if (state().indentLevel)
             s += QString(" {%1 %2}").arg(state().indentLevel).arg(state().lastKeyCode).toUtf8();
         s += (form.isVisible() ? " shown" : "") +
-             (QDir::currentPath() == path() ? "" : " in " + QDir::currentPath().toUtf8()) + '|' +
-             listing(path());
-        s.replace(path().toUtf8(), "@");
+             (QDir::currentPath() == at() ? "" : " in " + QDir::currentPath().toUtf8()) + '|' +
+             listing(at());
+        if (!filesIn(home.path()).isEmpty())
+            s += " ~" + listing(home.path());
+        s.replace(at().toUtf8(), "@").replace(home.path().toUtf8(), "~");
+        s.replace("h" + typed, "(both)").replace(typed, "(typed)");
         for (const auto& [full, written] : shortFor)
             s.replace(full, written);
         return s;
@@ -298,29 +317,38 @@ const EditorRow editorRows[] = {
     {"show type:hello clip:64 limit:32 key:Ctrl+V clip:0 key:Ctrl+End key:!",
      "Not enough memory\rThe last key or command could not be carried out.|Tarnwick|64 "
      "|Untitled||hello! * u shown|"},
-};
-
-// Ended from outside (a signal, a lost display), unsaved text goes byte for
-// byte into a new file named after the document, beside it or, untitled or
-// where the folder refuses, in the home folder ("~"); never over another
-// file, only once; the launch scripts go either way. "(both)": the file's
-// bytes and then the typed ones.
-struct EmergencyRow {
-    const char *name, *folder, *seen; // "work", "none" (untitled), "ro" or "full" (tmpfs)
-    int taken = 0, saved = 0;         // taken: the copy's first name is
-};
-const EmergencyRow emergencyRows[] = {
-    {"every byte, beside the file", "work",
-     "@/H.unsaved-changes | H=h H.unsaved-changes=(both) | "},
-    {"untitled: home", "none",
-     "~/Untitled.java.unsaved-changes |  | Untitled.java.unsaved-changes=(typed)"},
-    {"name taken: a number added", "work",
-     "@/H.2.unsaved-changes | H=h H.2.unsaved-changes=(both) H.unsaved-changes=o | ", 1},
-    {"read-only folder: home", "ro",
-     "~/H.unsaved-changes | H=h temc.bat=javac H | H.unsaved-changes=(both)"},
-    {"full disk: home, nothing left", "full",
-     "~/H.unsaved-changes | H=h filler= | H.unsaved-changes=(both)"},
-    {"saved: no copy", "work", " | H=h | ", 0, 1},
+    // Ended from outside (a signal, a lost display), unsaved text goes byte
+    // for byte into a new file named after the document, beside it or,
+    // untitled or where the folder refuses, in the home folder ("~"); never
+    // over another file, only once; the launch scripts go either way.
+    // "(both)": the file's bytes and then the typed ones.
+    {"file:H=h open:H bytes file:temc.bat=javac~H emergency",
+     "@/H.unsaved-changes o |H|@/H|(both) * u|H=h H.unsaved-changes=(both)"},
+    {"bytes file:temc.bat=javac~H emergency", "~/Untitled.java.unsaved-changes |Untitled||(typed) "
+                                              "* u| ~Untitled.java.unsaved-changes=(typed)"},
+    {"file:H.unsaved-changes=o file:H=h open:H bytes file:temc.bat=javac~H emergency",
+     "@/H.2.unsaved-changes o |H|@/H|(both) * u|H=h H.2.unsaved-changes=(both) "
+     "H.unsaved-changes=o"},
+    {"tmpfs file:H=h open:H bytes file:temc.bat=javac~H disk:ro emergency",
+     "~/H.unsaved-changes o |H|@/H|(both) * u|H=h temc.bat=javac H ~H.unsaved-changes=(both)"},
+    {"tmpfs file:H=h open:H bytes file:temc.bat=javac~H disk:0 emergency",
+     "~/H.unsaved-changes o |H|@/H|(both) * u|H=h filler= ~H.unsaved-changes=(both)"},
+    {"file:H=h open:H bytes saved file:temc.bat=javac~H emergency", " o |H|@/H|(both) u|H=h"},
+    // A launch script that could not be written whole is told and never
+    // started: an empty or cut script must not run. Creating the empty
+    // script needs no room; only its bytes do.
+    {"tmpfs s:Hello do:save disk:0 do:compile",
+     "s temc.bat could not be written\rNo space left on device|Can't compile|64 "
+     "|Hello.java|@/Hello.java| +|Hello.java= filler= temc.bat="},
+    {"tmpfs s:Hello do:save disk:12288 do:compile",
+     "s temc.bat|Hello.java|@/Hello.java| +|Hello.java= filler= temc.bat=@echo "
+     "OFF\r\nclearscr\r\njavac Hello.java\r\nkeypress"},
+    // /proc/self/pagemap claims 0 bytes and reads hundreds of gigabytes:
+    // Open ends at the limit.
+    {"sh:mkdir~x&&ln~-s~/proc/self/pagemap~x/pm o:x/pm do:open",
+     "o @/x/pm could not be read\rThe file is larger than 2 GiB, the most the editor can "
+     "hold|Can't "
+     "open|64 |Untitled|| in @/x|"},
 };
 
 // A write of `size` bytes on a real disk, by root or alice, to a file made
@@ -412,6 +440,8 @@ private slots:
         if (strstr(r.name, "limit:") && !canLimitMemory)
             QSKIP("address sanitizer: a memory limit cannot produce a failed allocation");
         Doc d(strncmp(r.name, "utf8", 4) ? CodePage::SingleByte : CodePage::Utf8);
+        if (strstr(r.name, "tmpfs") && !d.disk.emplace().mounted())
+            QSKIP(qPrintable(d.disk->error()));
         QCOMPARE(d.text().SendScintilla(QsciScintillaBase::SCI_GETCODEPAGE),
                  d.platform.codePage() == CodePage::Utf8 ? long(QsciScintillaBase::SC_CP_UTF8)
                                                          : 0L);
@@ -437,57 +467,6 @@ private slots:
             QCOMPARE(d.seen(), "o s |C.java|@/C.java|" + content + " * +|C.java=" + content +
                                    "+ S=" + content);
         }
-    }
-
-    void emergencyCopyKeepsTheText_data() { addRows(emergencyRows); }
-    void emergencyCopyKeepsTheText() {
-        const EmergencyRow& r = row(emergencyRows);
-        const QString kind = r.folder;
-        Doc d;
-        QTemporaryDir home;
-        std::optional<TmpfsMount> mount;
-        if ((kind == "ro" || kind == "full") && !mount.emplace().mounted())
-            QSKIP(qPrintable(mount->error()));
-        const QString folder = mount ? mount->path() : d.path();
-        const QByteArray typed = allBytes(256) + QByteArray("\r\n\0end", 6);
-        QVERIFY(!r.taken || writeBytes(folder + "/H.unsaved-changes", "o"));
-        QVERIFY(kind == "none" || writeBytes(folder + "/H", "h"));
-        if (kind != "none")
-            d.open(folder + "/H");
-        d.type(typed);
-        if (r.saved)
-            d.state().isSaved = true;
-        // In the working folder, where Open has left it.
-        QVERIFY(writeBytes("temc.bat", "javac H"));
-        QVERIFY(kind != "ro" || mount->makeReadOnly());
-        QVERIFY(kind != "full" || mount->fill());
-
-        EmergencyExit emergency(d.state(), d.text(), d.platform, home.path());
-        const QString written = emergency.run();
-        QCOMPARE(emergency.run(), QString());
-        QCOMPARE(
-            QByteArray(written.toUtf8() + " | " + listing(folder) + " | " + listing(home.path()))
-                .replace("h" + typed, "(both)")
-                .replace(typed, "(typed)")
-                .replace(folder.toUtf8(), "@")
-                .replace(home.path().toUtf8(), "~"),
-            r.seen);
-    }
-
-    // /proc/self/pagemap claims 0 bytes and reads hundreds of gigabytes: Open
-    // ends at the limit, in a child that a hang would not outlive.
-    void openStopsAtTheLimit() {
-        if (::geteuid() != 0)
-            QSKIP("runs its child through the accounts helper, which needs root");
-        Doc d;
-        QVERIFY(QDir().mkdir("x") && QFile::link("/proc/self/pagemap", "x/pm"));
-        QCOMPARE(runAs(Account{"root", 0, 0}, 0,
-                       [&d] {
-                           ::alarm(60), d.run("o:x/pm do:open");
-                           return QString(d.seen());
-                       }),
-                 "o @/x/pm could not be read\rThe file is larger than 2 GiB, the most the editor "
-                 "can hold|Can't open|64 |Untitled|| in @/x|");
     }
 
     void writesOnRealDisks_data() { addRows(diskRows); }
@@ -546,28 +525,6 @@ private slots:
             }
         }
         QCOMPARE(after, expected);
-    }
-
-    // A launch script that could not be written whole is told and never
-    // started: an empty or cut script must not run. Creating the empty
-    // script needs no room; only its bytes do.
-    void launchScriptOnSmallDisk() {
-        for (const bool fits : {false, true}) {
-            TmpfsMount mount;
-            if (!mount.mounted())
-                QSKIP(qPrintable(mount.error()));
-            QVERIFY(QDir::setCurrent(mount.path()) && mount.fill(fits ? 12 << 10 : 0));
-            FakePlatform platform;
-            runner::compile("Hello.java", platform);
-            QStringList shown = platform.started;
-            for (const PlatformCall& c : platform.callsOf("messageBox"))
-                shown << box(c);
-            QCOMPARE(shown.join('|') + ' ' + listing(mount.path()),
-                     fits ? "temc.bat filler= temc.bat=@echo OFF\r\nclearscr\r\njavac "
-                            "Hello.java\r\nkeypress"
-                          : "temc.bat could not be written\rNo space left on device|Can't "
-                            "compile|64 filler= temc.bat=");
-        }
     }
 
     // The reasons the editor shows when a file is not there to work on; a
