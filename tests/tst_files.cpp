@@ -29,6 +29,7 @@
 #include <clocale>
 #include <cstring>
 #include <functional>
+#include <numeric>
 #include <optional>
 
 #include <sys/stat.h>
@@ -41,8 +42,7 @@ namespace {
 
 QByteArray allBytes(int size) {
     QByteArray bytes(size, 0);
-    for (int i = 0; i < size; ++i)
-        bytes[i] = char(i);
+    std::iota(bytes.begin(), bytes.end(), char(0));
     return bytes;
 }
 const QByteArray typed = allBytes(256) + QByteArray("\r\n\0end", 6);
@@ -71,6 +71,11 @@ const char* const shortFor[][2] = {
     {"This locale's character set cannot spell the name exactly, so the editor could reach another "
      "file by it; a name of ASCII letters and digits works in every locale",
      "<inexact>"},
+    {" could not be read\r", " <read> "},
+    {" could not be written\r", " <write> "},
+    {"|Can't open|64 ", " <open> "},
+    {"|Can't save|64 ", " <save> "},
+    {"The file is larger than 2 GiB, the most the editor can hold", "<2 GiB>"},
     {" - Tarnwick", ""}};
 
 // A folder of the test's own, the working folder, with an editor in it that
@@ -98,7 +103,7 @@ struct Doc : Folder, Editor {
         std::optional<MemoryLimit> limit;
         for (const QString& step : script.split(' ', Qt::SkipEmptyParts)) {
             const QString verb = step.section(':', 0, 0),
-                          arg = step.section(':', 1).replace('~', ' ');
+                          arg = step.section(':', 1).replace('~', ' ').replace('@', at());
             const QString name = arg.section('=', 0, 0), file = at() + '/' + name;
             const QByteArray bytes = QByteArray::fromPercentEncoding(arg.section('=', 1).toUtf8());
             const QKeyCombination key = QKeySequence(arg)[0];
@@ -112,17 +117,13 @@ struct Doc : Folder, Editor {
                 {"s", [&] { platform.saveAnswers.push_back(FakePlatform::choose(file)); }},
                 {"o", [&] { platform.openAnswers.push_back(FakePlatform::choose(file)); }},
                 {"do", [&] { form.action(arg)->trigger(); }},
-                {"fail",
-                 [&] {
-                     platform.fail.insert(QString(arg).replace('@', at()), "Input/output error");
-                 }},
+                {"fail", [&] { platform.fail.insert(arg, "Input/output error"); }},
                 {"limit", [&] { QVERIFY(limit.emplace(arg.toLongLong() << 20).active()); }},
                 {"clip",
                  [&] { QGuiApplication::clipboard()->setText(QString(arg.toInt() << 20, 'x')); }},
                 {"select", [&] { text().setSelectionRange(name.toLong(), bytes.toLong()); }},
-                {"drop",
-                 [&] { drop(QString(arg).replace('@', at()).split(','), text().viewport()); }},
-                {"dropw", [&] { drop(QString(arg).replace('@', at()).split(','), &form); }},
+                {"drop", [&] { drop(arg.split(','), text().viewport()); }},
+                {"dropw", [&] { drop(arg.split(','), &form); }},
                 {"sh", [&] { QVERIFY(sh(path(), arg)); }},
                 {"saved", [&] { state().isSaved = true; }},
                 {"indent", [&] { state().indentLevel = 2, state().lastKeyCode = 13; }},
@@ -170,23 +171,21 @@ struct Doc : Folder, Editor {
     // available; [anchor caret] of a selection, {indentation, last key}
     // where set; then the files in the folder ("@").
     QByteArray seen() {
+        Text1& t = text();
         QByteArray s = notes;
         for (const PlatformCall& c : platform.calls) {
             if (c.service == "messageBox")
                 s += (c.text + '|' + c.title + '|' + QString::number(c.style)).toUtf8() + ' ';
             else if (c.service.endsWith("Dialog"))
-                s += (c.text + c.title == "Java Files (*.java)*.java" ? c.service.left(1) : "?")
-                         .toUtf8() +
-                     ' ';
+                s += c.text + c.title == "Java Files (*.java)*.java"
+                         ? c.service.left(1).toUtf8() + ' '
+                         : "? ";
         }
         s += platform.started.join(' ').toUtf8() + '|' + form.windowTitle().toUtf8() + '|' +
-             state().filePath.toUtf8() + '|' + text().bytes() + (state().isSaved ? "" : " *") +
-             (state().saveCompleted ? " +" : "") + (text().isUndoAvailable() ? " u" : "");
-        if (text().anchorPosition() != text().caretPosition())
-            s += QString(" [%1 %2]")
-                     .arg(text().anchorPosition())
-                     .arg(text().caretPosition())
-                     .toUtf8();
+             state().filePath.toUtf8() + '|' + t.bytes() + (state().isSaved ? "" : " *") +
+             (state().saveCompleted ? " +" : "") + (t.isUndoAvailable() ? " u" : "");
+        if (t.anchorPosition() != t.caretPosition())
+            s += QString(" [%1 %2]").arg(t.anchorPosition()).arg(t.caretPosition()).toUtf8();
         if (state().indentLevel)
             s += QString(" {%1 %2}").arg(state().indentLevel).arg(state().lastKeyCode).toUtf8();
         s += (form.isVisible() ? " shown" : "") +
@@ -226,19 +225,15 @@ const EditorRow editorRows[] = {
     // A failed write binds no name, and nothing that asked for the save
     // goes on to discard the text.
     {"file:K.java=k type:t fail:write~@/K.java a:6 s:K.java do:saveim",
-     "s w @/K.java could not be written\rInput/output error|Can't save|64 |Untitled||t * "
-     "u|K.java=k"},
+     "s w @/K.java <write> Input/output error <save> |Untitled||t * u|K.java=k"},
     {"show file:K.java=k type:t fail:write~@/K.java a:6 a:6 s:K.java do:exit",
-     "q s w @/K.java could not be written\rInput/output error|Can't save|64 |Untitled||t * u "
-     "shown|K.java=k"},
+     "q s w @/K.java <write> Input/output error <save> |Untitled||t * u shown|K.java=k"},
     // Qt spells file names in UTF-8 whatever the locale: a name the code
     // page spells otherwise, or one Qt could not read, would reach another
     // file than the one chosen.
-    {"type:t s:\u00ff.java do:save",
-     "s @/\u00ff.java could not be written\r<inexact>|Can't save|64 |Untitled||t * u|"},
+    {"type:t s:\u00ff.java do:save", "s @/\u00ff.java <write> <inexact> <save> |Untitled||t * u|"},
     {"utf8 type:t s:\u00ff.java do:save", "s |\u00ff.java|@/\u00ff.java|t + u|\u00ff.java=t"},
-    {"utf8 o:\ufffd.java do:open",
-     "o @/\ufffd.java could not be read\r<inexact>|Can't open|64 |Untitled|||"},
+    {"utf8 o:\ufffd.java do:open", "o @/\ufffd.java <read> <inexact> <open> |Untitled|||"},
     // Another program changed the file after it was opened: Save asks
     // before it throws that change away, and No leaves it.
     {"file:E=e open:E type:+ do:saveim clear do:saveim", "|E|@/E|e+ + u|E=e+"},
@@ -250,20 +245,16 @@ const EditorRow editorRows[] = {
     // text, marks, state, selection, and its undo history and line breaks.
     // The files opened are sparse: no room taken on disk.
     {"file:B=bound open:B type:~edit indent select:2=7 a:7 clear o:big/T do:open",
-     "q o @/big/T could not be read\rNo such file|Can't open|64 |B|@/B|bound edit * u [2 7] "
-     "{2 13}|B=bound"},
+     "q o @/big/T <read> No such file <open> |B|@/B|bound edit * u [2 7] {2 13}|B=bound"},
     {"file:B=bound open:B type:~edit indent a:7 sh:mkdir~big&&truncate~-s4000~big/T "
      "fail:read~@/big/T clear o:big/T do:open undo newline",
-     "q o @/big/T could not be read\rInput/output error|Can't open|64 |B|@/B|bound\n * u "
-     "{2 13} in @/big|B=bound"},
+     "q o @/big/T <read> Input/output error <open> |B|@/B|bound\n * u {2 13} in @/big|B=bound"},
     {"file:B=bound open:B type:~edit a:7 sh:mkdir~big&&truncate~-s2147483648~big/T clear o:big/T "
      "do:open",
-     "q o @/big/T could not be read\rThe file is larger than 2 GiB, the most the editor can "
-     "hold|Can't open|64 |B|@/B|bound edit * u in @/big|B=bound"},
+     "q o @/big/T <read> <2 GiB> <open> |B|@/B|bound edit * u in @/big|B=bound"},
     {"file:B=bound open:B type:~edit a:7 sh:mkdir~big&&truncate~-s1500000000~big/T clear o:big/T "
      "limit:256 do:open",
-     "q o @/big/T could not be read\rNot enough memory|Can't open|64 |B|@/B|bound edit * u in "
-     "@/big|B=bound"},
+     "q o @/big/T <read> Not enough memory <open> |B|@/B|bound edit * u in @/big|B=bound"},
     // Dropped from the desktop: one local file opens as Open does after its
     // dialog; anything else is refused while still dragging.
     {"sh:mkdir~sub file:sub/D=d file:B=b open:B clear drop:file://@/sub/D",
@@ -275,7 +266,7 @@ const EditorRow editorRows[] = {
     {"sh:mkdir~sub file:sub/D=d file:B=b open:B type:! a:6 clear drop:file://@/sub/D",
      "q |D|@/sub/D|d + in @/sub|B=b!"},
     {"sh:mkdir~sub file:B=b open:B clear drop:file://@/sub",
-     "@/sub could not be read\rNot a regular file|Can't open|64 |B|@/B|b|B=b"},
+     "@/sub <read> Not a regular file <open> |B|@/B|b|B=b"},
     {"sh:mkdir~sub file:sub/D=d file:B=b open:B clear drop:file://@/sub/D,file://@/B",
      "refused |B|@/B|b|B=b"},
     {"file:B=b open:B clear drop:https://example.org/D", "refused |B|@/B|b|B=b"},
@@ -297,20 +288,13 @@ const EditorRow editorRows[] = {
     // is typed next to as a character of its own, and every byte no key
     // touched is saved as it was. Single-byte: the euro sign is three
     // characters, and Omega cannot be typed.
-    {"utf8 file:B=a%FF%C3b%E2%82%ACc%F0%9F%98%0A%C3 open:B show key:Right key:Right char:\u00fc "
+    {"utf8 file:B=a%FF%C3x%E2%82%ACy%F0%9F%98%0A%C3 open:B show key:Right key:Right char:\u00fc "
      "key:Delete key:End key:Backspace char:\u03a9 do:saveim",
-     "o |B|@/B|a\xff\xc3\xbc"
-     "b\u20ac"
-     "c\xf0\x9f\u03a9\n\xc3 + u shown|B=a\xff\xc3\xbc"
-     "b\u20ac"
-     "c\xf0\x9f\u03a9\n\xc3"},
-    {"file:B=a%FF%C3b%E2%82%ACc%F0%9F%98%0A%C3 open:B show key:Right key:Right char:\u00fc "
+     "o |B|@/B|a\xff\xc3\xbcx\u20acy\xf0\x9f\u03a9\n\xc3 + u "
+     "shown|B=a\xff\xc3\xbcx\u20acy\xf0\x9f\u03a9\n\xc3"},
+    {"file:B=a%FF%C3x%E2%82%ACy%F0%9F%98%0A%C3 open:B show key:Right key:Right char:\u00fc "
      "key:Delete key:End key:Backspace char:\u03a9 do:saveim",
-     "o |B|@/B|a\xff\xfc"
-     "b\u20ac"
-     "c\xf0\x9f\n\xc3 + u shown|B=a\xff\xfc"
-     "b\u20ac"
-     "c\xf0\x9f\n\xc3"},
+     "o |B|@/B|a\xff\xfcx\u20acy\xf0\x9f\n\xc3 + u shown|B=a\xff\xfcx\u20acy\xf0\x9f\n\xc3"},
     // Out of memory inside the text component, where no command of ours is
     // on the stack: the editor tells the user and carries on.
     {"show type:hello clip:64 limit:32 key:Ctrl+V clip:0 key:Ctrl+End key:!",
@@ -337,20 +321,19 @@ const EditorRow editorRows[] = {
     // started: an empty or cut script must not run. Creating the empty
     // script needs no room; only its bytes do.
     {"tmpfs s:Hello do:save disk:0 do:compile",
-     "s temc.bat could not be written\rNo space left on device|Can't compile|64 "
-     "|Hello.java|@/Hello.java| +|Hello.java= filler= temc.bat="},
+     "s temc.bat <write> No space left on device|Can't compile|64 |Hello.java|@/Hello.java| "
+     "+|Hello.java= filler= temc.bat="},
     {"tmpfs s:Hello do:save disk:12288 do:compile",
      "s temc.bat|Hello.java|@/Hello.java| +|Hello.java= filler= temc.bat=@echo "
      "OFF\r\nclearscr\r\njavac Hello.java\r\nkeypress"},
     // /proc/self/pagemap claims 0 bytes and reads hundreds of gigabytes:
     // Open ends at the limit.
     {"sh:mkdir~x&&ln~-s~/proc/self/pagemap~x/pm o:x/pm do:open",
-     "o @/x/pm could not be read\rThe file is larger than 2 GiB, the most the editor can "
-     "hold|Can't "
-     "open|64 |Untitled|| in @/x|"},
+     "o @/x/pm <read> <2 GiB> <open> |Untitled|| in @/x|"},
 };
 
-// A write of `size` bytes on a real disk, by root or alice, to a file made
+// A write of `size` bytes on a real disk, by alice where the scene names
+// other accounts and by root otherwise, to a file made
 // by root with a shell line in work/, which holds x.java: everything the
 // user can see but the content stays, as when a shell's redirection writes,
 // or it is refused as that redirection is. Disks: "" the temporary folder's,
@@ -359,7 +342,7 @@ const EditorRow editorRows[] = {
 // was lost.
 struct DiskRow {
     const char *name, *disk, *scene, *reason; // reason: empty when written
-    int size = 100, asAlice = 0;
+    int size = 100;
     const char* target = "work/x.java";
 };
 const char* const noNewFiles = "chown -R $ALICE . && chmod 555 .";
@@ -368,22 +351,19 @@ const DiskRow diskRows[] = {
     {"nearly full, 100 bytes", "12288", "true", ""},
     {"nearly full, 16 KiB + 1", "12288", "true", "No space left on device", 16385},
     {"read-only", "ro", "true", "Read-only file system"},
-    {"no new files, shorter", "", noNewFiles, "", 10, 1},
-    {"no new files, no room", "12288", noNewFiles, "No space left on device", 16385, 1},
+    {"no new files, shorter", "", noNewFiles, "", 10},
+    {"no new files, no room", "12288", noNewFiles, "No space left on device", 16385},
     {"second hard link", "", "ln x.java x2.java", ""},
-    {"ACL and attribute", "", "setfacl -m u:nobody:rw x.java && setfattr -n user.x -v 1 x.java",
+    {"ACL, attribute", "", "setfacl -m u:nobody:rw x.java && setfattr -n user.x -v 1 x.java", ""},
+    {"bob's 644 file", "", "chown $ALICE . && chown $BOB x.java", "Permission denied"},
+    {"bob's 666 file", "", "chown $ALICE . && chown $BOB x.java && chmod 666 x.java", ""},
+    {"bob's 666 file, sticky folder", "", "chmod 1777 . && chown $BOB x.java && chmod 666 x.java",
      ""},
-    {"bob's 644 file as alice", "", "chown $ALICE . && chown $BOB x.java", "Permission denied", 100,
-     1},
-    {"bob's 666 file as alice", "", "chown $ALICE . && chown $BOB x.java && chmod 666 x.java", "",
-     100, 1},
-    {"bob's 666 file in a sticky folder, as alice", "",
-     "chmod 1777 . && chown $BOB x.java && chmod 666 x.java", "", 100, 1},
     {"append-only folder", "", "chattr +a .", ""},
-    {"name of 255 bytes", "", "cp x.java LONG.java", "", 100, 0, "work/LONG.java"},
+    {"name of 255 bytes", "", "cp x.java LONG.java", "", 100, "work/LONG.java"},
     {"a dangling chain of links", "",
      "ln -s b.java a.java && ln -s ../other/c.java b.java && ln -s missing.java ../other/c.java",
-     "", 100, 0, "work/a.java"},
+     "", 100, "work/a.java"},
 };
 
 // What a user sees of every name under the folder: owner, group, mode, link
@@ -455,9 +435,9 @@ private slots:
             Doc d(CodePage::Utf8);
             QVERIFY(writeBytes("S", content));
             d.run("open:S do:saveim s:C.java do:save");
-            QCOMPARE(d.text().bytes(), content);
             QCOMPARE(d.text().byteLength(), qint64(content.size()));
-            QCOMPARE(listing(d.path()), "C.java=" + content + " S=" + content);
+            QCOMPARE(d.seen(),
+                     "o s |C.java|@/C.java|" + content + " +|C.java=" + content + " S=" + content);
             d.run("type:+ do:saveim undo");
             QCOMPARE(d.seen(), "o s |C.java|@/C.java|" + content + " * +|C.java=" + content +
                                    "+ S=" + content);
@@ -467,42 +447,42 @@ private slots:
     void writesOnRealDisks_data() { addRows(diskRows); }
     void writesOnRealDisks() {
         const DiskRow& r = row(diskRows);
-        const QString disk = r.disk, target = QString(r.target).replace("LONG", QString(250, 'L'));
+        const QString disk = r.disk, longName(250, 'L'),
+                      target = QString(r.target).replace("LONG", longName);
         QString why;
         std::optional<OtherAccounts> accounts;
-        if (::geteuid() != 0 || (r.asAlice && !(accounts = OtherAccounts::get(&why))))
+        if (::geteuid() != 0 || (strchr(r.scene, '$') && !(accounts = OtherAccounts::get(&why))))
             QSKIP(qPrintable("needs root and other accounts: " + why));
         QTemporaryDir dir;
         std::optional<TmpfsMount> mount;
         if (!disk.isEmpty() && !mount.emplace().mounted())
             QSKIP(qPrintable(mount->error()));
-        const QString root = mount ? mount->path() : dir.path(), text = dir.filePath("text");
+        const QString root = mount ? mount->path() : dir.path();
+        const QByteArray text = allBytes(r.size);
         // Or the folders could not be removed.
         const auto unmark = qScopeGuard([&] { sh(root, "chattr -a */work 2>/dev/null"); });
         QString scene =
             "mkdir \"$1\" && cd \"$1\" && mkdir work other && cd work && echo 'class Old "
             "{}' >x.java && " +
-            QString(r.scene).replace("LONG", QString(250, 'L'));
+            QString(r.scene).replace("LONG", longName);
         const auto id = [](const Account& a) { return QString("%1:%2").arg(a.uid).arg(a.gid); };
         if (accounts)
             scene.replace("$ALICE", id(accounts->alice)).replace("$BOB", id(accounts->bob));
         // The same scene twice; in "shell" the shell's redirection writes, or nothing.
         if (!openToOthers(root) || !sh(root, scene, "mine") || !sh(root, scene, "shell"))
             QSKIP("this file system refuses the scene");
-        QVERIFY(writeBytes(text, allBytes(r.size)));
-        QVERIFY(*r.reason || sh(root + "/shell", "cat \"$1\" >" + target, text));
+        QVERIFY(*r.reason || writeBytes(root + "/shell/" + target, text));
         QVERIFY(disk.isEmpty() ||
                 (disk == "ro" ? mount->makeReadOnly() : mount->fill(disk.toInt())));
-        const QString outcome =
-            runAs(accounts ? accounts->alice : Account{"root", 0, 0},
-                  accounts ? accounts->shared : 0, [&] {
-                      QString error;
-                      const QByteArray bytes = allBytes(r.size);
-                      fileaccess::writeFile(root + "/mine/" + target, bytes.constData(),
-                                            bytes.size(), &error);
-                      return error;
-                  });
-        QCOMPARE(outcome, r.reason);
+        QCOMPARE(runAs(accounts ? accounts->alice : Account{"root", 0, 0},
+                       accounts ? accounts->shared : 0,
+                       [&] {
+                           QString error;
+                           fileaccess::writeFile(root + "/mine/" + target, text.constData(),
+                                                 text.size(), &error);
+                           return error;
+                       }),
+                 r.reason);
         QCOMPARE(identities(root + "/mine"), identities(root + "/shell"));
     }
 
@@ -536,13 +516,11 @@ private slots:
     void singleByteCharsets() {
         const CharsetRow& r = row(charsetRows);
         useSingleByteCharset(r.name);
-        const QByteArray encoded = encodeText(r.text, CodePage::SingleByte);
-        const QString decoded = decodeSingleByte(r.bytes, qsizetype(strlen(r.bytes)));
-        const std::optional<char32_t> refused = firstUnencodable(r.outside, CodePage::SingleByte);
-        useSingleByteCharset(nullptr);
-        QCOMPARE(encoded, r.bytes);
-        QCOMPARE(decoded, r.text);
-        QCOMPARE(refused, std::optional<char32_t>(QString(r.outside).at(0).unicode()));
+        const auto reset = qScopeGuard([] { useSingleByteCharset(nullptr); });
+        QCOMPARE(encodeText(r.text, CodePage::SingleByte), r.bytes);
+        QCOMPARE(decodeSingleByte(r.bytes, qsizetype(strlen(r.bytes))), r.text);
+        QCOMPARE(firstUnencodable(r.outside, CodePage::SingleByte),
+                 std::optional<char32_t>(QString(r.outside).at(0).unicode()));
     }
 
     // A file name in a message is shown as itself, never as markup. The box
@@ -553,19 +531,18 @@ private slots:
         QStringList shown;
         QTimer::singleShot(0, [&] {
             auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-            QStringList captions, sorted;
+            QStringList captions;
             for (QAbstractButton* b : box->buttons())
                 captions << b->text().remove('&');
-            sorted = captions;
-            sorted.sort();
+            box->buttons().at(captions.indexOf(r.press))->click();
+            captions.sort();
             shown << box->windowTitle()
-                  << sorted.join(' ') +
+                  << captions.join(' ') +
                          (box->icon() == QMessageBox::Information ? ", information" : ", no icon");
             for (QLabel* label : box->findChildren<QLabel*>())
                 if (!label->text().isEmpty())
                     shown << label->text()
                           << (label->textFormat() == Qt::PlainText ? "plain" : "rich");
-            box->buttons().at(captions.indexOf(r.press))->click();
         });
         QCOMPARE(int(QtPlatform(CodePage::Utf8).messageBox("\r<b>f\rs", MsgStyle(r.style), "T")),
                  r.answer);
