@@ -106,12 +106,11 @@ struct Doc : Folder, Editor {
                           arg = step.section(':', 1).replace('~', ' ').replace('@', at());
             const QString name = arg.section('=', 0, 0), file = at() + '/' + name;
             const QByteArray bytes = QByteArray::fromPercentEncoding(arg.section('=', 1).toUtf8());
-            const QKeyCombination key = QKeySequence(arg)[0];
             const QHash<QString, std::function<void()>> steps{
                 {"file", [&] { QVERIFY(writeBytes(file, bytes)); }},
                 {"open", [&] { open(file); }},
                 {"type", [&] { type(arg.toUtf8()); }},
-                {"key", [&] { QTest::keyClick(&text(), key.key(), key.keyboardModifiers()); }},
+                {"key", [&] { QTest::keySequence(&text(), QKeySequence(arg)); }},
                 {"char", [&] { QTest::sendKeyEvent(QTest::Click, &text(), {}, arg, {}); }},
                 {"a", [&] { platform.messageAnswers.push_back(MsgAnswer(arg.toInt())); }},
                 {"s", [&] { platform.saveAnswers.push_back(FakePlatform::choose(file)); }},
@@ -130,7 +129,6 @@ struct Doc : Folder, Editor {
                 {"clear", [&] { platform.clearCalls(); }},
                 {"show", [&] { QVERIFY(showActive()); }},
                 {"undo", [&] { text().undo(); }},
-                {"end", [&] { text().SendScintilla(QsciScintillaBase::SCI_DOCUMENTEND); }},
                 {"newline", [&] { text().SendScintilla(QsciScintillaBase::SCI_NEWLINE); }},
                 {"tmpfs", [&] { QVERIFY(QDir::setCurrent(disk->path())); }},
                 {"disk",
@@ -141,6 +139,13 @@ struct Doc : Folder, Editor {
                      EmergencyExit emergency(state(), text(), platform, home.path());
                      notes += emergency.run().toUtf8() + ' ';
                      QCOMPARE(emergency.run(), QString());
+                 }},
+                {"sub", [&] { run("sh:mkdir~sub file:sub/D=d file:B=b open:B"); }},
+                {"big", [&] { run("sh:mkdir~big&&truncate~-s" + arg + "~big/T clear o:big/T"); }},
+                {"odd",
+                 [&] {
+                     run("file:B=a%FF%C3x%E2%82%ACy%F0%9F%98%0A%C3 open:B show key:Right key:Right "
+                         "char:\u00fc key:Delete key:End key:Backspace char:\u03a9 do:saveim");
                  }},
                 {"utf8", [] {}}};
             QVERIFY2(steps.contains(verb), qPrintable(step));
@@ -158,8 +163,7 @@ struct Doc : Folder, Editor {
         mime.setText(names.first());
         QDragEnterEvent enter({20, 20}, Qt::CopyAction | Qt::MoveAction, &mime, Qt::LeftButton, {});
         QApplication::sendEvent(target, &enter);
-        if (!enter.isAccepted() || enter.dropAction() != Qt::CopyAction)
-            notes += "refused ";
+        notes += enter.isAccepted() && enter.dropAction() == Qt::CopyAction ? "" : "refused ";
         QDropEvent drop({20, 20}, Qt::CopyAction | Qt::MoveAction, &mime, Qt::LeftButton, {});
         QApplication::sendEvent(target, &drop);
         QCoreApplication::processEvents(); // the file opens once the drop is over
@@ -173,14 +177,13 @@ struct Doc : Folder, Editor {
     QByteArray seen() {
         Text1& t = text();
         QByteArray s = notes;
-        for (const PlatformCall& c : platform.calls) {
+        for (const PlatformCall& c : platform.calls)
             if (c.service == "messageBox")
                 s += (c.text + '|' + c.title + '|' + QString::number(c.style)).toUtf8() + ' ';
             else if (c.service.endsWith("Dialog"))
                 s += c.text + c.title == "Java Files (*.java)*.java"
-                         ? c.service.left(1).toUtf8() + ' '
+                         ? c.service.toUtf8().left(1) + ' '
                          : "? ";
-        }
         s += platform.started.join(' ').toUtf8() + '|' + form.windowTitle().toUtf8() + '|' +
              state().filePath.toUtf8() + '|' + t.bytes() + (state().isSaved ? "" : " *") +
              (state().saveCompleted ? " +" : "") + (t.isUndoAvailable() ? " u" : "");
@@ -246,29 +249,20 @@ const EditorRow editorRows[] = {
     // The files opened are sparse: no room taken on disk.
     {"file:B=bound open:B type:~edit indent select:2=7 a:7 clear o:big/T do:open",
      "q o @/big/T <read> No such file <open> |B|@/B|bound edit * u [2 7] {2 13}|B=bound"},
-    {"file:B=bound open:B type:~edit indent a:7 sh:mkdir~big&&truncate~-s4000~big/T "
-     "fail:read~@/big/T clear o:big/T do:open undo newline",
+    {"file:B=bound open:B type:~edit indent a:7 fail:read~@/big/T big:4000 do:open undo newline",
      "q o @/big/T <read> Input/output error <open> |B|@/B|bound\n * u {2 13} in @/big|B=bound"},
-    {"file:B=bound open:B type:~edit a:7 sh:mkdir~big&&truncate~-s2147483648~big/T clear o:big/T "
-     "do:open",
+    {"file:B=bound open:B type:~edit a:7 big:2147483648 do:open",
      "q o @/big/T <read> <2 GiB> <open> |B|@/B|bound edit * u in @/big|B=bound"},
-    {"file:B=bound open:B type:~edit a:7 sh:mkdir~big&&truncate~-s1500000000~big/T clear o:big/T "
-     "limit:256 do:open",
+    {"file:B=bound open:B type:~edit a:7 big:1500000000 limit:256 do:open",
      "q o @/big/T <read> Not enough memory <open> |B|@/B|bound edit * u in @/big|B=bound"},
     // Dropped from the desktop: one local file opens as Open does after its
     // dialog; anything else is refused while still dragging.
-    {"sh:mkdir~sub file:sub/D=d file:B=b open:B clear drop:file://@/sub/D",
-     "|D|@/sub/D|d in @/sub|B=b"},
-    {"sh:mkdir~sub file:sub/D=d file:B=b open:B clear dropw:file://@/sub/D",
-     "|D|@/sub/D|d in @/sub|B=b"},
-    {"sh:mkdir~sub file:sub/D=d file:B=b open:B type:! a:2 clear drop:file://@/sub/D",
-     "q |B|@/B|b! * u|B=b"},
-    {"sh:mkdir~sub file:sub/D=d file:B=b open:B type:! a:6 clear drop:file://@/sub/D",
-     "q |D|@/sub/D|d + in @/sub|B=b!"},
-    {"sh:mkdir~sub file:B=b open:B clear drop:file://@/sub",
-     "@/sub <read> Not a regular file <open> |B|@/B|b|B=b"},
-    {"sh:mkdir~sub file:sub/D=d file:B=b open:B clear drop:file://@/sub/D,file://@/B",
-     "refused |B|@/B|b|B=b"},
+    {"sub clear drop:file://@/sub/D", "|D|@/sub/D|d in @/sub|B=b"},
+    {"sub clear dropw:file://@/sub/D", "|D|@/sub/D|d in @/sub|B=b"},
+    {"sub type:! a:2 clear drop:file://@/sub/D", "q |B|@/B|b! * u|B=b"},
+    {"sub type:! a:6 clear drop:file://@/sub/D", "q |D|@/sub/D|d + in @/sub|B=b!"},
+    {"sub clear drop:file://@/sub", "@/sub <read> Not a regular file <open> |B|@/B|b|B=b"},
+    {"sub clear drop:file://@/sub/D,file://@/B", "refused |B|@/B|b|B=b"},
     {"file:B=b open:B clear drop:https://example.org/D", "refused |B|@/B|b|B=b"},
     // Typed and undone changes leave the text unsaved; caret and selection do not.
     {"show type:abc select:1=1 saved key:Z", "|Untitled||azbc * u shown|"},
@@ -278,23 +272,19 @@ const EditorRow editorRows[] = {
     {"show type:abc select:1=1 saved key:Shift+Right", "|Untitled||abc u [1 2] shown|"},
     // Enter takes the file's first line break, LF where it has none; New
     // returns to LF.
-    {"file:B=a%0D%0Ab%0Ac open:B end newline do:saveim do:new newline",
+    {"file:B=a%0D%0Ab%0Ac open:B key:Ctrl+End newline do:saveim do:new newline",
      "o |Untitled||\n * + u|B=a\r\nb\nc\r\n"},
-    {"file:B=a%0Db%0D%0A open:B end newline", "o |B|@/B|a\rb\r\n\r * u|B=a\rb\r\n"},
-    {"file:B=a%0Ab%0D%0A open:B end newline", "o |B|@/B|a\nb\r\n\n * u|B=a\nb\r\n"},
-    {"file:B=a open:B end newline", "o |B|@/B|a\n * u|B=a"},
+    {"file:B=a%0Db%0D%0A open:B key:Ctrl+End newline", "o |B|@/B|a\rb\r\n\r * u|B=a\rb\r\n"},
+    {"file:B=a%0Ab%0D%0A open:B key:Ctrl+End newline", "o |B|@/B|a\nb\r\n\n * u|B=a\nb\r\n"},
+    {"file:B=a open:B key:Ctrl+End newline", "o |B|@/B|a\n * u|B=a"},
     // Real keys around bytes that form no UTF-8 character (the lone FF, the
     // C3 that starts nothing, the cut four bytes): each moves, deletes and
     // is typed next to as a character of its own, and every byte no key
     // touched is saved as it was. Single-byte: the euro sign is three
     // characters, and Omega cannot be typed.
-    {"utf8 file:B=a%FF%C3x%E2%82%ACy%F0%9F%98%0A%C3 open:B show key:Right key:Right char:\u00fc "
-     "key:Delete key:End key:Backspace char:\u03a9 do:saveim",
-     "o |B|@/B|a\xff\xc3\xbcx\u20acy\xf0\x9f\u03a9\n\xc3 + u "
-     "shown|B=a\xff\xc3\xbcx\u20acy\xf0\x9f\u03a9\n\xc3"},
-    {"file:B=a%FF%C3x%E2%82%ACy%F0%9F%98%0A%C3 open:B show key:Right key:Right char:\u00fc "
-     "key:Delete key:End key:Backspace char:\u03a9 do:saveim",
-     "o |B|@/B|a\xff\xfcx\u20acy\xf0\x9f\n\xc3 + u shown|B=a\xff\xfcx\u20acy\xf0\x9f\n\xc3"},
+    {"utf8 odd", "o |B|@/B|a\xff\xc3\xbcx\u20acy\xf0\x9f\u03a9\n\xc3 + u "
+                 "shown|B=a\xff\xc3\xbcx\u20acy\xf0\x9f\u03a9\n\xc3"},
+    {"odd", "o |B|@/B|a\xff\xfcx\u20acy\xf0\x9f\n\xc3 + u shown|B=a\xff\xfcx\u20acy\xf0\x9f\n\xc3"},
     // Out of memory inside the text component, where no command of ours is
     // on the stack: the editor tells the user and carries on.
     {"show type:hello clip:64 limit:32 key:Ctrl+V clip:0 key:Ctrl+End key:!",
@@ -365,17 +355,6 @@ const DiskRow diskRows[] = {
      "ln -s b.java a.java && ln -s ../other/c.java b.java && ln -s missing.java ../other/c.java",
      "", 100, "work/a.java"},
 };
-
-// What a user sees of every name under the folder: owner, group, mode, link
-// count or target, content, and every extended attribute with the ACL.
-QByteArray identities(const QString& folder) {
-    QTemporaryDir out;
-    sh(folder,
-       "find . -printf '%P %U %G %m %n %l\\n' | sort >\"$1\"; find . -type f ! -name filler -exec "
-       "md5sum {} + | sort -k 2 >>\"$1\"; getfattr -Rhd -m - -e hex . >>\"$1\" 2>/dev/null; true",
-       out.filePath("seen"));
-    return readBytes(out.filePath("seen"));
-}
 
 // Bytes show as the set's characters and typed ones become its bytes; ASCII
 // and a set the system cannot convert keep Latin-1.
@@ -461,10 +440,9 @@ private slots:
         const QByteArray text = allBytes(r.size);
         // Or the folders could not be removed.
         const auto unmark = qScopeGuard([&] { sh(root, "chattr -a */work 2>/dev/null"); });
-        QString scene =
-            "mkdir \"$1\" && cd \"$1\" && mkdir work other && cd work && echo 'class Old "
-            "{}' >x.java && " +
-            QString(r.scene).replace("LONG", longName);
+        QString scene = "mkdir \"$1\" && cd \"$1\" && mkdir work other && cd work && "
+                        "echo 'class Old {}' >x.java && " +
+                        QString(r.scene).replace("LONG", longName);
         const auto id = [](const Account& a) { return QString("%1:%2").arg(a.uid).arg(a.gid); };
         if (accounts)
             scene.replace("$ALICE", id(accounts->alice)).replace("$BOB", id(accounts->bob));
@@ -474,16 +452,25 @@ private slots:
         QVERIFY(*r.reason || writeBytes(root + "/shell/" + target, text));
         QVERIFY(disk.isEmpty() ||
                 (disk == "ro" ? mount->makeReadOnly() : mount->fill(disk.toInt())));
+        const auto write = [&] {
+            QString error;
+            fileaccess::writeFile(root + "/mine/" + target, text.constData(), text.size(), &error);
+            return error;
+        };
         QCOMPARE(runAs(accounts ? accounts->alice : Account{"root", 0, 0},
-                       accounts ? accounts->shared : 0,
-                       [&] {
-                           QString error;
-                           fileaccess::writeFile(root + "/mine/" + target, text.constData(),
-                                                 text.size(), &error);
-                           return error;
-                       }),
+                       accounts ? accounts->shared : 0, write),
                  r.reason);
-        QCOMPARE(identities(root + "/mine"), identities(root + "/shell"));
+        // What a user sees of every name: owner, group, mode, link count or
+        // target, content, and every extended attribute with the ACL.
+        const auto seen = [&](const QString& twin) {
+            sh(root + '/' + twin,
+               "find . -printf '%P %U %G %m %n %l\\n' | sort >\"$1\"; find . -type f -exec md5sum "
+               "{} + | "
+               "sort -k 2 >>\"$1\"; getfattr -Rhd -m - -e hex . >>\"$1\" 2>/dev/null; true",
+               dir.filePath(twin));
+            return readBytes(dir.filePath(twin));
+        };
+        QCOMPARE(seen("mine"), seen("shell"));
     }
 
     // The reasons the editor shows when a file is not there to work on; a
