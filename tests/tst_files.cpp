@@ -114,12 +114,12 @@ struct Doc : Folder, Editor {
                 {"file", [&] { QVERIFY(writeBytes(file, bytes)); }},
                 {"open", [&] { open(file); }},
                 {"type", [&] { type(arg == "*" ? typed : arg.toUtf8()); }},
-                {"key", [&] { QTest::keySequence(&text(), QKeySequence(arg)); }},
+                {"key", [&] { QTest::keySequence(&text(), QKeySequence(arg)), limit.reset(); }},
                 {"char", [&] { QTest::sendKeyEvent(QTest::Click, &text(), {}, arg, {}); }},
                 {"a", [&] { platform.messageAnswers.push_back(MsgAnswer(arg.toInt())); }},
                 {"s", [&] { platform.saveAnswers.push_back(FakePlatform::choose(file)); }},
                 {"o", [&] { platform.openAnswers.push_back(FakePlatform::choose(file)); }},
-                {"do", [&] { form.action(arg)->trigger(); }},
+                {"do", [&] { form.action(arg)->trigger(), limit.reset(); }},
                 {"fail", [&] { platform.fail.insert(arg, "Input/output error"); }},
                 {"limit", [&] { QVERIFY(limit.emplace(arg.toLongLong() << 20).active()); }},
                 {"clip", [&] { qApp->clipboard()->setText(QString(arg.toInt() << 20, 'x')); }},
@@ -145,8 +145,6 @@ struct Doc : Folder, Editor {
                 {"big", [&] { run("sh:mkdir~big&&truncate~-s" + arg + "~big/T clear o:big/T"); }},
                 {"odd", [&] { run(oddBytes); }}};
             steps.value(verb, [&] { QFAIL(qPrintable("no such step: " + step)); })();
-            if (verb == "do" || verb == "key")
-                limit.reset();
         }
     }
 
@@ -421,13 +419,14 @@ private slots:
         QString why;
         std::optional<OtherAccounts> accounts;
         if (::geteuid() != 0 || (strchr(r.scene, '$') && !(accounts = OtherAccounts::get(&why))))
-            QSKIP(qPrintable("needs d.at() and other accounts: " + why));
+            QSKIP(qPrintable("needs root and other accounts: " + why));
         Doc d;
         if (*r.disk && !d.fs.emplace().mounted())
             QSKIP(qPrintable(d.fs->error()));
+        const QString root = d.at();
         const QByteArray text = allBytes(r.size);
         // Or the folders could not be removed.
-        const auto unmark = qScopeGuard([&] { sh(d.at(), "chattr -a */work 2>/dev/null"); });
+        const auto unmark = qScopeGuard([&] { sh(root, "chattr -a */work 2>/dev/null"); });
         QString scene = "mkdir \"$1\" && cd \"$1\" && mkdir work other && cd work && "
                         "echo 'class Old {}' >x.java && " +
                         QString(r.scene).replace("LONG", longName);
@@ -435,26 +434,24 @@ private slots:
         if (accounts)
             scene.replace("$ALICE", id(accounts->alice)).replace("$BOB", id(accounts->bob));
         // The same scene twice; in "shell" the shell's redirection writes, or nothing.
-        if (!openToOthers(d.at()) || !sh(d.at(), scene, "mine") || !sh(d.at(), scene, "shell"))
+        if (!openToOthers(root) || !sh(root, scene, "mine") || !sh(root, scene, "shell"))
             QSKIP("this file system refuses the scene");
-        QVERIFY(*r.reason || writeBytes(d.at() + "/shell/" + target, text));
+        QVERIFY(*r.reason || writeBytes(root + "/shell/" + target, text));
         d.run(*r.disk ? "fs:" + QString(r.disk) : "");
         const auto write = [&] {
             QString error;
-            fileaccess::writeFile(d.at() + "/mine/" + target, text.constData(), text.size(),
-                                  &error);
+            fileaccess::writeFile(root + "/mine/" + target, text.constData(), text.size(), &error);
             return error;
         };
-        QCOMPARE(runAs(accounts ? accounts->alice : Account{"d.at()", 0, 0},
+        QCOMPARE(runAs(accounts ? accounts->alice : Account{"root", 0, 0},
                        accounts ? accounts->shared : 0, write),
                  r.reason);
         // What a user sees of every name: owner, group, mode, link count or
         // target, content, and every extended attribute with the ACL.
         const auto seen = [&](const QString& twin) {
-            sh(d.at() + '/' + twin,
-               "find . -printf '%P %U %G %m %n %l\\n' | sort >\"$1\"; find . -type f -exec md5sum "
-               "{} + "
-               "| sort -k 2 >>\"$1\"; getfattr -Rhd -m - -e hex . >>\"$1\" 2>/dev/null; true",
+            sh(root + '/' + twin,
+               "find . -printf '%P %U %G %m %n %l\\n' | sort >\"$1\"; find . -type f -exec "
+               "md5sum {} + | sort -k 2 >>\"$1\"; getfattr -Rhd -m - -e hex . >>\"$1\" 2>/dev/null",
                d.filePath(twin));
             return readBytes(d.filePath(twin));
         };
