@@ -7,7 +7,6 @@
 #include "platform/CodePage.h"
 #include "platform/FileAccess.h"
 #include "platform/QtPlatform.h"
-#include "runner/RunCommands.h"
 #include "support/Editor.h"
 #include "support/Harness.h"
 #include "support/MemoryLimit.h"
@@ -32,7 +31,6 @@
 #include <numeric>
 #include <optional>
 
-#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace tarnwick;
@@ -46,9 +44,9 @@ QByteArray allBytes(int size) {
     return bytes;
 }
 const QByteArray typed = allBytes(256) + QByteArray("\r\n\0end", 6);
-// Bytes that form no UTF-8 character (the lone FF, the C3 that starts
-// nothing, the cut four bytes), moved over, deleted and typed next to.
-const char* const oddBytes =
+// Keys around bytes that form no UTF-8 character (the lone FF, the C3 that
+// starts nothing, the cut four bytes): moved over, deleted, typed next to.
+const char* const oddKeys =
     "file:B=a%FF%C3x%E2%82%ACy%F0%9F%98%0A%C3 open:B show key:Right "
     "key:Right char:\u00fc key:Delete key:End key:Backspace char:\u03a9 do:saveim";
 
@@ -104,7 +102,7 @@ struct Doc : Folder, Editor {
     // the tmpfs), and saved, indent, clear, show, undo, newline, emergency
     // (ended from outside); type:* types every byte value, CR LF and NUL.
     // Where rows begin alike: sub (B open, sub/D beside it), big:SIZE (Open
-    // asked for the sparse big/T) and odd (the keys around oddBytes).
+    // asked for the sparse big/T) and odd (oddKeys).
     void run(const QString& script) {
         std::optional<MemoryLimit> limit;
         for (const QString& step : script.split(' ', Qt::SkipEmptyParts)) {
@@ -145,7 +143,7 @@ struct Doc : Folder, Editor {
                 {"sub", [&] { run("sh:mkdir~sub file:sub/D=d file:B=b open:B"); }},
                 {"big",
                  [&] { run("sh:mkdir~big&&truncate~-s" + arg + "~big/T clear o:big/T do:open"); }},
-                {"odd", [&] { run(oddBytes); }}};
+                {"odd", [&] { run(oddKeys); }}};
             steps.value(verb, [&] { QFAIL(qPrintable("no such step: " + step)); })();
         }
     }
@@ -452,8 +450,8 @@ private slots:
             sh(root + '/' + twin,
                "find . -printf '%P %U %G %m %n %l\\n' | sort >\"$1\"; find . -type f -exec "
                "md5sum {} + | sort -k 2 >>\"$1\"; getfattr -Rhd -m - -e hex . >>\"$1\" 2>/dev/null",
-               d.filePath(twin));
-            return readBytes(d.filePath(twin));
+               d.filePath(twin + ".seen"));
+            return readBytes(d.filePath(twin + ".seen"));
         };
         QCOMPARE(seen("mine"), seen("shell"));
     }
