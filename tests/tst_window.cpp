@@ -18,6 +18,8 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QRadioButton>
+#include <QScrollBar>
+#include <QSignalSpy>
 #include <QtTest>
 
 #include <sys/mman.h>
@@ -163,7 +165,8 @@ private slots:
         // The text area fills what the menu bar leaves, unless nothing is left.
         for (const QSize client : {QSize(1, 1), QSize(0, 3), QSize(3, 0)})
             QCOMPARE(text1SizeFor(client, QSize(5, 5)), client.width() == 1 ? client : QSize(5, 5));
-        QVERIFY(e.showActive());
+        QVERIFY(e.showActive() && e.text().verticalScrollBar()->isVisible() &&
+                e.text().horizontalScrollBar()->isVisible());
         e.form.resize(700, 500);
         QTRY_COMPARE(e.text().geometry(), e.form.centralWidget()->rect());
         // Alt and a letter that no menu has types nothing (the menus' own
@@ -195,8 +198,10 @@ private slots:
         Folder folder;
         Editor e;
         e.form.show();
+        QSignalSpy saved(&e.form, &Form1::savedChanged);
         if (r.dirty)
             e.type("unsaved");
+        QTRY_COMPARE(saved.count(), int(r.dirty)); // unsaved from the first change
         // No: the close after a logout.
         e.platform.messageAnswers = {MsgAnswer(r.answer), MsgAnswer::No};
         const QString path = folder.filePath("S.java");
@@ -213,6 +218,8 @@ private slots:
         const PlatformCall question{"messageBox", "Do you want to save the changes",
                                     "File not saved", 3};
         QCOMPARE(e.platform.callsOf("messageBox"), QList<PlatformCall>(r.questions, question));
+        // Saved again by a Yes at a logout; a close needs no inhibitor after it.
+        QCOMPARE(saved.count(), int(r.dirty) + (r.logout && r.answer == 6 && r.saveSucceeds));
     }
 
     void editing_data() { addRows(editRows); }
