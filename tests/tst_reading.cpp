@@ -5,6 +5,7 @@
 #include "platform/FontMapping.h"
 #include "platform/ReadableColours.h"
 #include "support/Editor.h"
+#include "support/Harness.h"
 
 #include <QAccessible>
 #include <QtTest>
@@ -56,6 +57,49 @@ const UnitRow unitRows[] = {
     {"character before", -1, QAccessible::CharBoundary, 1, 0, 1},
     {"whole text", 0, QAccessible::NoBoundary, 3, 0, 15},
     {"at, past the end", 0, QAccessible::LineBoundary, 16, -1, -1},
+};
+
+long pointX(Text1& text, long position) {
+    return text.SendScintilla(QsciScintillaBase::SCI_POINTXFROMPOSITION, 0UL, position);
+}
+
+// A shown UTF-8 editor holding `bytes`, its caret at `caret`, laid out.
+void show(Editor& e, const QByteArray& bytes, long caret) {
+    e.form.resize(2400, 300);
+    QVERIFY(e.showActive());
+    e.type(bytes);
+    e.text().setSelectionRange(caret, caret);
+    QTest::qWait(50);
+}
+
+// Where the text component puts characters (the caret, a click, the
+// scroll) is where their glyphs are drawn: after typing on lines of a
+// megabyte, after edits that lay a line out again only from near the change,
+// and in kerned proportional fonts ("AV", "Te"), measured one way and drawn
+// another, or measured by a layout of the segment (é).
+struct LayoutRow {
+    const char *name, *family;
+    QByteArray line;
+    long at = -1; // where a key is pressed, else the rightmost ink is measured
+    int key = 0;
+    bool fresh = true; // compared with a fresh layout, else the typed bytes
+};
+const QByteArray tabbed =
+    QByteArray("int a;\tb = \"\xc3\xa9t\xc3\xa9\"; ").repeated(1600).left(40000);
+const LayoutRow layoutRows[] = {
+    {"kerned, sans", "DejaVu Sans", QByteArray("AVTe").repeated(30)},
+    {"kerned, serif", "Liberation Serif", QByteArray("AVTe").repeated(30)},
+    {"accented, sans", "DejaVu Sans", QByteArray("AV\xc3\xa9Te").repeated(30)},
+    {"typed at the end", "", tabbed, 40000, Qt::Key_X},
+    {"typed in the middle", "", tabbed, 20001, Qt::Key_X},
+    {"tab typed near the start", "", tabbed, 5, Qt::Key_Tab},
+    {"deleted in the middle", "", tabbed, 20001, Qt::Key_Backspace},
+    {"1 MiB, typed at the end", "", QByteArray("{\"key\": [1, 2]}, ").repeated(1 << 16), 17 << 16,
+     Qt::Key_X, false},
+    // An odd start puts a two-byte character across the 4096-byte steps in
+    // which a long line is looked at.
+    {"two-byte steps, typed at the end", "", "a" + QByteArray("\xc3\xa9").repeated(2500), 5001,
+     Qt::Key_X, false},
 };
 
 } // namespace
@@ -165,6 +209,54 @@ private slots:
                      installedFamilyFor("DejaVu Serif") + '|' + dialogFont().family() + ' ' +
                      QString::number(dialogFont().pointSize()),
                  "Liberation Sans|Liberation Mono|DejaVu Serif|DejaVu Sans 8");
+    }
+    void layout_data() { addRows(layoutRows); }
+    void layout() {
+        const LayoutRow& r = row(layoutRows);
+        Editor edited(CodePage::Utf8), fresh(CodePage::Utf8);
+        if (r.at < 0) { // the last glyph ends within a few pixels of its advance
+            edited.text().setFontFamily(r.family);
+            edited.text().setFontPointSize(12);
+            show(edited, r.line, 0);
+            const QImage image = edited.text().viewport()->grab().toImage();
+            int ink = image.width() - 1;
+            const int height =
+                int(edited.text().SendScintilla(QsciScintillaBase::SCI_TEXTHEIGHT, 0UL));
+            while (ink > 0 && [&] {
+                for (int y = 0; y < height; ++y)
+                    if (qGray(image.pixel(ink, y)) < 128)
+                        return false;
+                return true;
+            }())
+                --ink;
+            QVERIFY2(qAbs(ink - pointX(edited.text(), r.line.size())) <= 3,
+                     qPrintable(QString::number(ink)));
+            return;
+        }
+        show(edited, r.line + '\n', r.at);
+        QTest::keyClick(&edited.text(), Qt::Key(r.key));
+        QTest::qWait(50);
+        const QByteArray bytes = edited.text().bytes();
+        if (!r.fresh) { // exactly the key's byte, the caret after it, drawn there
+            QCOMPARE(bytes, r.line + "x\n");
+            QCOMPARE(edited.text().caretPosition(), r.at + 1);
+            const long x = pointX(edited.text(), r.at + 1);
+            QVERIFY(x > pointX(edited.text(), r.at) && x < edited.text().viewport()->width());
+            // One character's width from each to the next across the first step.
+            for (long at = 4096 - 11; r.line.size() < 9000 && at < 4096 + 13; at += 2)
+                QVERIFY(qAbs(pointX(edited.text(), at + 2) - pointX(edited.text(), at) -
+                             (pointX(edited.text(), 5001) - pointX(edited.text(), 1)) / 2500.0) <=
+                        1.5);
+            return;
+        }
+        QVERIFY(bytes != r.line + '\n');
+        show(fresh, bytes, edited.text().caretPosition());
+        for (long p = 0; p < bytes.size() - 1; p += 37) {
+            while (p > 0 && (uchar(bytes[qsizetype(p)]) & 0xc0) == 0x80)
+                ++p;
+            QCOMPARE(pointX(edited.text(), p) - pointX(edited.text(), 0),
+                     pointX(fresh.text(), p) - pointX(fresh.text(), 0));
+        }
     }
 };
 
