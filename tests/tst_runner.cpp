@@ -3,7 +3,9 @@
 // terminal is the end-to-end layer's; the fuzz targets cover the file-name
 // check and the script parser on any input.
 #include "BatchScript.h"
+#include "platform/HelperLocation.h"
 #include "platform/ProcessStarter.h"
+#include "platform/StartupNotification.h"
 #include "runner/RunCommands.h"
 #include "support/Editor.h"
 #include "support/Harness.h"
@@ -19,19 +21,14 @@ using namespace tarnwick;
 using namespace tarnwick::test;
 using namespace Qt::StringLiterals;
 
-namespace {
-
 const QString helpers = qEnvironmentVariable("TARNWICK_HELPER_DIR");
 // Every launch script, whichever command wrote it.
 const auto script = [](const QByteArray& line) {
     return "@echo OFF\r\nclearscr\r\n" + line + "\r\nkeypress";
 };
 const QString badName = "The file name cannot be used in a command line\r";
+const QString optionWord = "\rNo word of it may start with - or @";
 const QString cannotRun = "The command line cannot be run\r";
-const QString conditions =
-    "\rThe conditions are : \r\r1. The filename must be same as that of the Class that contains "
-    "main().\r2. You must have made those changes in your System Properties that\r    allow you to "
-    "use javac and java from command line.\r3. The file must be saved before compile or execute.";
 const QHash<QString, QString> titleOf{{"compile", "Can't compile"}, {"ncomp", "Can't compile"},
                                       {"exec", "Can't execute"},    {"nexec", "Can't execute"},
                                       {"comlne", "Can't run"},      {"compro", "Can't run"},
@@ -45,50 +42,60 @@ const QHash<QString, QString> titleOf{{"compile", "Can't compile"}, {"ncomp", "C
 struct CommandRow {
     const char *name, *command;
     QString input, message;
-    QByteArray left;
     const char* call = "";
+    QByteArray left = "old";
+    const char* planted = ""; // a dangling "link" or a "fifo" under the script's name
 };
 const CommandRow commandRows[] = {
-    {"marks", "compile", "a b+@,=-_\u00e9.java", "", script("javac a b+@,=-_\xe9.java")},
-    {"longest line", "comlne", QString(131071, 'y'), "", script(QByteArray(131071, 'y'))},
-    {"ncomp, no shell reads it", "ncomp", "a;b.java", "", "old", "javac a;b.java"},
-    {"nexec", "nexec", "Hello.java", "", "old", "java Hello"},
-    {"compro", "compro", "", "", "old", "command.com"},
-    {"Conditions", "Condi", "", conditions, "old"},
-    {"untitled compile", "compile", "", "The file isn't saved yet", "old"},
-    {"untitled ncomp", "ncomp", "", "The file isn't saved yet", "old"},
-    {"untitled exec", "exec", "", "The file isn't saved yet", "old"},
-    {"short exec", "exec", "Main", "No class name can be formed from the file name\rMain", "old"},
-    {"option first", "compile", "-version.java",
-     badName + "-version.java\rNo word of it may start with - or @", "old"},
-    {"quoted option", "ncomp", "\"-d\" x.java",
-     badName + "\"-d\" x.java\rNo word of it may start with - or @", "old"},
+    {"marks", "compile", "a b+@,=-_\u00e9.java", "", "", script("javac a b+@,=-_\xe9.java")},
+    {"longest line", "comlne", QString(131071, 'y'), "", "", script(QByteArray(131071, 'y'))},
+    {"ncomp, no shell reads it", "ncomp", "a;b.java", "", "javac a;b.java"},
+    {"nexec", "nexec", "Hello.java", "", "java Hello"},
+    {"compro", "compro", "", "", "command.com"},
+    {"Conditions", "Condi", "",
+     "\rThe conditions are : \r\r1. The filename must be same as that of the Class that contains "
+     "main().\r2. You must have made those changes in your System Properties that\r    allow you "
+     "to "
+     "use javac and java from command line.\r3. The file must be saved before compile or execute."},
+    {"untitled compile", "compile", "", "The file isn't saved yet"},
+    {"untitled ncomp", "ncomp", "", "The file isn't saved yet"},
+    {"untitled exec", "exec", "", "The file isn't saved yet"},
+    {"short exec", "exec", "Main", "No class name can be formed from the file name\rMain"},
+    {"option first", "compile", "-version.java", badName + "-version.java" + optionWord},
+    {"quoted option", "ncomp", "\"-d\" x.java", badName + "\"-d\" x.java" + optionWord},
     {"no letter", "exec", "a\u20acb.java",
-     badName + "a\u20acb.java\rOnly letters, digits, spaces and . _ - + @ , = are allowed", "old"},
-    {"touch", "compile", "A.java", "temc.bat could not be created\rno", "old", "touch temc.bat"},
-    {"delete", "compile", "A.java", "temc.bat could not be deleted\rno", "old", "delete temc.bat"},
-    {"write", "comlne", "date", "temc.bat could not be written\rno", "", "write temc.bat"},
-    {"start", "exec", ".java", "temr.bat could not be started\rno", script("java "),
-     "start temr.bat"},
+     badName + "a\u20acb.java\rOnly letters, digits, spaces and . _ - + @ , = are allowed"},
+    // The platform call named fails with "no".
+    {"touch", "compile", "A.java", "temc.bat could not be created", "touch temc.bat"},
+    {"delete", "compile", "A.java", "temc.bat could not be deleted", "delete temc.bat"},
+    {"write", "comlne", "date", "temc.bat could not be written", "write temc.bat", ""},
+    {"start", "exec", ".java", "temr.bat could not be started", "start temr.bat", script("java ")},
+    {"compro start", "compro", "", "command.com could not be started", "start command.com"},
+    {"ncomp start", "ncomp", "A.java", "javac A.java could not be started", "start javac A.java"},
+    // Neither followed nor opened: a FIFO would block.
+    {"dangling link", "compile", "A.java", "", "", script("javac A.java"), "link"},
+    {"FIFO", "comlne", "", "temc.bat could not be created\rIt is a named pipe, not a regular file",
+     "", "", "fifo"},
     // Scripts hold the locale's bytes; what the code page cannot hold is
     // refused before a byte of the script is written.
-    {"UTF-8 letters", "exec", "\U0001D400\u0301.java", "", script("java \xf0\x9d\x90\x80\xcc\x81")},
+    {"UTF-8 text", "exec", "\U0001D400\u0301.java", "", "",
+     script("java \xf0\x9d\x90\x80\xcc\x81")},
     {"UTF-8 lone surrogate", "comlne", QString(QChar(0xd83d)),
-     cannotRun + "It holds \"\ufffd\" (U+D83D), a character outside the code page", ""},
+     cannotRun + "It holds \"\ufffd\" (U+D83D), a character outside the code page", "", ""},
     {"UTF-8 too long", "comlne", QString(65536, QChar(0x41f)),
-     cannotRun + "It takes 131072 bytes; at most 131071 can be run", ""},
+     cannotRun + "It takes 131072 bytes; at most 131071 can be run", "", ""},
     {"outside", "compile", "\u041f.java",
-     cannotRun + "It holds \"\u041f\" (U+041F), a character outside the code page", "old"},
+     cannotRun + "It holds \"\u041f\" (U+041F), a character outside the code page"},
     {"line break", "comlne", "ls\rtouch X",
-     cannotRun + "It holds a line break, which would run as a second command", ""},
-    {"NUL", "comlne", QString::fromLatin1("ls\0", 3),
-     cannotRun + "It holds a NUL character, which would cut it short", ""},
+     cannotRun + "It holds a line break, which would run as a second command", "", ""},
+    {"NUL", "comlne", u"ls\0"_s, cannotRun + "It holds a NUL character, which would cut it short",
+     "", ""},
     {"too long", "comlne", QString(131072, 'x'),
-     cannotRun + "It has 131072 characters; at most 131071 can be run", ""},
+     cannotRun + "It has 131072 characters; at most 131071 can be run", "", ""},
 };
 
 // What a command told the user and started, as one text.
-QString outcome(const FakePlatform& platform) {
+static QString outcome(const FakePlatform& platform) {
     QStringList told;
     for (const PlatformCall& call : platform.callsOf("messageBox"))
         told.append(QString::number(call.style) + " " + call.title + ": " + call.text);
@@ -124,13 +131,16 @@ const PlanRow planRows[] = {
     {"blanks only", "xterm", "", " \t ", "The command line is empty"},
 };
 
-// The built runner on t.bat, its input at end of file: what it printed, its
-// status and the files there afterwards. Echoed lines show the folder; a line
-// holding NUL runs no part of itself and is named.
+// The built runner given t.bat, its input at end of file: what it printed, its
+// status (the last line's) and the files there afterwards, then its standard
+// error. Echoed lines show the folder; a line holding NUL runs no part of
+// itself and is named.
 struct ScriptRow {
     const char* name;
     QByteArray script, expected;
+    const char* arguments = "t.bat";
 };
+const QByteArray usage = "usage: tarnwick-batch SCRIPT | tarnwick-batch --copy COPY NAME\n";
 const ScriptRow runnerRows[] = {
     {"echo, @, blanks, LF alone, helpers",
      "echo one\r\n@echo two\r\nfalse\r\n \t\r\n@echo OFF\nECHO On\r\n\t echo a\rb \t\r\n\techo off "
@@ -138,10 +148,16 @@ const ScriptRow runnerRows[] = {
      "@dir>echo one\none\ntwo\n@dir>false\n@dir>echo a\rb\na\rb\n@dir\n"
      "Press any key to continue . . . \n0 a b t.bat\n"},
     {"NUL between two lines", "touch a\r\n\r\ntouch cut\0; touch tail\r\n@touch b"_ba,
-     "@dir>touch a\ntarnwick-batch: line 3 holds a NUL byte and was not run\n0 a b t.bat\n"},
+     "@dir>touch a\n0 a b t.bat\ntarnwick-batch: line 3 holds a NUL byte and was not run\n"},
+    // A late @ is a plain character, and a refused "@echo OFF" changes nothing.
+    {"late @, bytes unchanged, last line refused",
+     "@echo OFF\0\r\necho \xe9\xd0\x9f\r\n\t@touch c 2>/dev/null\r\ntouch d\0"_ba,
+     "@dir>echo \xe9\xd0\x9f\n\xe9\xd0\x9f\n@dir>@touch c 2>/dev/null\n1 t.bat\ntarnwick-batch: "
+     "line 1 "
+     "holds a NUL byte and was not run\ntarnwick-batch: line 4 holds a NUL byte and was not run\n"},
+    {"no argument", "", "2 t.bat\n" + usage, ""},
+    {"--copy without a name", "", "2 t.bat\n" + usage, "--copy t.bat"},
 };
-
-} // namespace
 
 class TestRunner : public QObject {
     Q_OBJECT
@@ -152,36 +168,24 @@ private slots:
         const CommandRow& r = row(commandRows);
         const Folder dir;
         const QString name = QString(r.command) == "exec" ? "temr.bat" : "temc.bat";
-        QVERIFY(writeBytes(name, "old"));
+        QVERIFY(QDir().mkdir("gone") && (*r.planted == 'f'   ? ::mkfifo(qPrintable(name), 0644) == 0
+                                         : *r.planted == 'l' ? QFile::link("gone/" + name, name)
+                                                             : writeBytes(name, "old")));
         Editor e(QString(r.name).startsWith("UTF-8") ? CodePage::Utf8 : CodePage::SingleByte);
         e.state().fileTitle = r.input;
         e.platform.inputAnswers.push_back(r.input);
         e.platform.fail.insert(r.message.isEmpty() ? "" : r.call, "no");
         e.form.action(r.command)->trigger();
-        QCOMPARE(outcome(e.platform),
-                 r.message.isEmpty() ? " started " + QString(*r.call ? r.call : name)
-                                     : "64 " + titleOf[r.command] + ": " + r.message + " started ");
+        QCOMPARE(outcome(e.platform), r.message.isEmpty()
+                                          ? " started " + QString(*r.call ? r.call : name)
+                                          : "64 " + titleOf[r.command] + ": " + r.message +
+                                                (*r.call ? "\rno" : "") + " started ");
         QCOMPARE(filesIn("."), QStringList{name});
-        QCOMPARE(readBytes(name), r.left);
-    }
-
-    // Dangling links and FIFOs under the scripts' names: a link is never
-    // followed, nothing is opened that could block, and closing still
-    // removes the names.
-    void strangeScripts() {
-        const Folder dir;
-        QVERIFY(QDir().mkpath("gone"));
-        for (const bool fifo : {false, true}) {
-            for (const char* n : {"temc.bat", "temr.bat"})
-                QVERIFY(fifo ? ::mkfifo(n, 0644) == 0 : QFile::link(QString("gone/") + n, n));
-            FakePlatform platform;
-            fifo ? runner::comlne(platform) : runner::compile("Hello.java", platform);
-            QCOMPARE(outcome(platform), fifo ? "64 Can't run: temc.bat could not be created\rIt is "
-                                               "a named pipe, not a regular file started "
-                                             : " started temc.bat");
-            QCOMPARE(runner::removeLaunchScripts(platform), !fifo); // a FIFO is not even touched
-            QCOMPARE(filesIn(".") + filesIn("gone"), QStringList());
-        }
+        QCOMPARE(QFileInfo(name).isFile() ? readBytes(name) : "", r.left);
+        // Closing removes whatever is under the names, and nothing a link names.
+        e.platform.fail.clear();
+        QVERIFY(e.form.close());
+        QCOMPARE(filesIn(".") + filesIn("gone"), QStringList());
     }
 
     // In a folder shared with a group, another member swaps the script for
@@ -249,8 +253,7 @@ private slots:
         setup.environment.insert("XDG_RUNTIME_DIR", runtime.path());
         setup.terminals = {{"sh", {"-c", "sleep 0.5; exec \"$0\" \"$@\" </dev/null"}, {}, {}}};
         Editor e;
-        e.platform.startsScript = [&setup](const QString& name, const QByteArray& bytes,
-                                           QString* error) {
+        e.platform.startsScript = [&setup](const auto& name, const auto& bytes, auto* error) {
             return startScriptInTerminal(name, bytes, setup, error);
         };
         e.platform.inputAnswers = {"echo A > a.log", "echo B > b.log"};
@@ -268,7 +271,7 @@ private slots:
             "touch temc.bat, delete temc.bat, touch temc.bat, inputBox Enter the command line to "
             "be executed Enter here, write temc.bat, start temc.bat, ";
         QCOMPARE(calls.join(", "),
-                 comlne + comlne +
+                 comlne.repeated(2) +
                      "touch temc.bat, touch temr.bat, delete temc.bat, delete temr.bat");
         QCOMPARE(filesIn("."), (QStringList{"a.log", "b.log"}));
         setup.terminals = {}; // no terminal at all: the copy goes at once
@@ -282,22 +285,49 @@ private slots:
         const Folder dir;
         QVERIFY(writeBytes("t.bat", r.script));
         QProcess process;
-        process.start(
-            "sh", {"-c", "PATH=$0:$PATH tarnwick-batch t.bat </dev/null 2>&1; echo $? *", helpers});
+        process.start("sh",
+                      {"-c", "PATH=$0:$PATH tarnwick-batch $1 </dev/null 2>.e; echo $? *; cat .e",
+                       helpers, r.arguments});
         QVERIFY(process.waitForFinished(60000)); // a bound against a hang
         QCOMPARE(process.readAll(), QByteArray(r.expected).replace("@dir", dir.path().toUtf8()));
     }
 
-    // The console's title: what the script runs, in whole characters, with
-    // escapes, BEL and C1 controls blanked, as they would end its sequence.
-    void title() {
-        for (const auto& [bytes, title] : QList<std::pair<QByteArray, QByteArray>>{
-                 {script(""), "tt.bat"},
-                 {"echo a\r\nCLEARSCR\r\nls\0x\r\n@pwd"_ba, "tt.bat - echo a & pwd"},
-                 {"a\x1b]2;x\x07\x7f\xc2\x9c\xc2\x85\xc3\xa9", "tt.bat - a ]2;x    \xc3\xa9"},
-                 {"\xc3\xa9"_ba.repeated(150), "tt.bat - " + "\xc3\xa9"_ba.repeated(95)}})
-            QCOMPARE(batch::consoleTitle("tt.bat", batch::parseScript(bytes.toStdString())),
-                     title.toStdString());
+    // Texts other programs read. The console's title: what the script runs,
+    // in whole characters, with escapes, BEL and C1 controls blanked, as they
+    // would end its sequence. The startup announcement: 20-byte pieces, ended
+    // by a NUL, quotes and backslashes in values escaped. Where an installed
+    // editor looks for its helpers. Words for a one-string terminal's shell,
+    // which must read back each one as it was.
+    void texts() {
+        const auto title = [](const QByteArray& bytes) {
+            return QByteArray::fromStdString(
+                batch::consoleTitle("tt.bat", batch::parseScript(bytes.toStdString())));
+        };
+        const auto pieces = [](const char* kind, const QString& id) {
+            return startupMessagePieces(startupMessage(kind, {{"ID", id}})).join('|');
+        };
+        // Each character a word of its own, with an empty word at either end.
+        const QStringList words = QStringList{"Az09_@%+=:,./-", "it's"} +
+                                  u" \t\n\r;&|<>()$`\\\"'*?[]~#!{}^\u00e9"_s.split(QString());
+        for (const auto& [got, expected] : QList<std::pair<QByteArray, QByteArray>>{
+                 {title(script("")), "tt.bat"},
+                 {title("echo a\r\nCLEARSCR\r\nls\0x\r\n@pwd"_ba), "tt.bat - echo a & pwd"},
+                 {title("a\x1b]2;x\x07\x7f\xc2\x9c\xc2\x85\xc3\xa9"),
+                  "tt.bat - a ]2;x    \xc3\xa9"},
+                 {title("\xc3\xa9"_ba.repeated(150)), "tt.bat - " + "\xc3\xa9"_ba.repeated(95)},
+                 {pieces("remove", "a"), "remove: ID=\"a\"\0\0\0\0\0\0"_ba},
+                 {pieces("new", "a\"b\\cde"), "new: ID=\"a\\\"b\\\\cde\"\0"_ba},
+                 {pieces("new", "a\"b\\cdef"),
+                  "new: ID=\"a\\\"b\\\\cdef\"|"_ba + QByteArray(20, 0)},
+                 {helperDirectoryFor("/opt/t/bin").toUtf8(), "/opt/t/libexec/tarnwick"},
+                 {shellQuoted(words).toUtf8(),
+                  "Az09_@%+=:,./- 'it'\\''s' '' ' ' '\t' '\n' '\r' ';' '&' '|' '<' '>' '(' ')' '$' "
+                  "'`' '\\' '\"' ''\\''' '*' '?' '[' ']' '~' '#' '!' '{' '}' '^' '\xc3\xa9' ''"}})
+            QCOMPARE(got, expected);
+        QProcess shell;
+        shell.start("/bin/sh", {"-c", "printf '%s\\0' " + shellQuoted(words)});
+        QVERIFY(shell.waitForFinished(20000));
+        QCOMPARE(shell.readAllStandardOutput(), (words.join(QChar(0)) + QChar(0)).toUtf8());
     }
 };
 
