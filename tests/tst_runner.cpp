@@ -23,8 +23,8 @@ using namespace Qt::StringLiterals;
 
 const QString helpers = qEnvironmentVariable("TARNWICK_HELPER_DIR");
 // Every launch script, whichever command wrote it.
-const auto script = [](const QByteArray& line) {
-    return "@echo OFF\r\nclearscr\r\n" + line + "\r\nkeypress";
+const auto script = [](const QByteArray& c) {
+    return "@echo OFF\r\nclearscr\r\n" + c + "\r\nkeypress";
 };
 const QString badName = "The file name cannot be used in a command line\r";
 const QString optionWord = "\rNo word of it may start with - or @";
@@ -134,26 +134,25 @@ const PlanRow planRows[] = {
 // error. Echoed lines show the folder; a line holding NUL runs no part of
 // itself and is named.
 struct ScriptRow {
-    const char* name;
+    const char *name, *arguments;
     QByteArray script, expected;
-    const char* arguments = "t.bat";
 };
 const QByteArray usage = "usage: tarnwick-batch SCRIPT | tarnwick-batch --copy COPY NAME\n";
 const ScriptRow runnerRows[] = {
     // A line holding NUL runs no part of itself, not even a switch of echo,
     // and the next line's status counts; a late @ is a plain character; bytes
     // reach the shell as they are.
-    {"echo, @, blanks, LF alone, NUL, bytes, helpers",
+    {"echo, @, blanks, LF alone, NUL, bytes, helpers", "t.bat",
      "echo one\r\n@echo OFF\0\r\n@echo two\r\nfalse\r\n \t\r\n\t@touch c 2>/dev/null\r\necho "
      "\xe9\xd0\x9f\r\n@echo OFF\nECHO On\r\n\t echo a\rb \t\r\n\techo off \r\npwd\r\n@touch a b\r\n"
      "clearscr\r\nkeypress"_ba,
      "@dir>echo one\none\ntwo\n@dir>false\n@dir>@touch c 2>/dev/null\n@dir>echo \xe9\xd0\x9f\n"
      "\xe9\xd0\x9f\n@dir>echo a\rb\na\rb\n@dir\nPress any key to continue . . . \n0 a b t.bat\n"
      "tarnwick-batch: line 2 holds a NUL byte and was not run\n"},
-    {"last line refused", "touch d\0"_ba,
+    {"last line refused", "t.bat", "touch d\0"_ba,
      "1 t.bat\ntarnwick-batch: line 1 holds a NUL byte and was not run\n"},
-    {"no argument", "", "2 t.bat\n" + usage, ""},
-    {"--copy without a name", "", "2 t.bat\n" + usage, "--copy t.bat"},
+    {"no argument", "", "", "2 t.bat\n" + usage},
+    {"--copy without a name", "--copy t.bat", "", "2 t.bat\n" + usage},
 };
 
 class TestRunner : public QObject {
@@ -171,19 +170,15 @@ private slots:
         e.platform.inputAnswers.push_back(r.input);
         e.platform.fail.insert(r.message.isEmpty() ? "" : r.call, "no");
         e.form.action(r.command)->trigger();
-        QStringList told;
+        QStringList got = e.platform.started;
         for (const PlatformCall& call : e.platform.callsOf("messageBox"))
-            told.append(QString::number(call.style) + " " + call.title + ": " + call.text);
-        QCOMPARE(told.join(" | ") + " started " + e.platform.started.join(", "),
-                 r.message.isEmpty() ? " started " + QString(*r.call ? r.call : name)
-                                     : "64 " + titleOf[r.command] + ": " + r.message +
-                                           (*r.call ? "\rno" : "") + " started ");
-        QCOMPARE(filesIn("."), QStringList{name});
+            got.append(QString::number(call.style) + " " + call.title + ": " + call.text);
+        const auto told = "64 " + titleOf[r.command] + ": " + r.message + (*r.call ? "\rno" : "");
+        QCOMPARE(got, QStringList{r.message.isEmpty() ? QString(*r.call ? r.call : name) : told});
         QCOMPARE(QFileInfo(name).isFile() ? readBytes(name) : "", r.left);
-        // Closing removes whatever is under the names.
+        // Closing removes whatever is under the names, and nothing else is left.
         e.platform.fail.clear();
-        QVERIFY(e.form.close());
-        QCOMPARE(filesIn("."), QStringList());
+        QVERIFY(e.form.close() && filesIn(".").isEmpty());
     }
 
     // In a folder shared with a group, another member swaps the script for
@@ -232,8 +227,7 @@ private slots:
         started.replace(helpers, "@helpers").replace(bin, "@bin").replace(dir.path(), "@dir");
         QCOMPARE(started, r.started);
         QVERIFY(!launch || got.environment.value("PATH") == helpers + ":" + bin);
-        const QString id =
-            u"tarnwick-%1-4294967295_TIME4294967295"_s.arg(QCoreApplication::applicationPid());
+        const QString id = u"tarnwick-%1-4294967295_TIME4294967295"_s.arg(qApp->applicationPid());
         QCOMPARE(got.environment.value("DESKTOP_STARTUP_ID") +
                      got.environment.value("XDG_ACTIVATION_TOKEN"),
                  setup.userTime && launch ? id : "");
@@ -312,8 +306,7 @@ private slots:
         QCOMPARE(shellQuoted(words),
                  u"Az09_@%+=:,./- 'it'\\''s' '' ' ' '\t' '\n' '\r' ';' '&' '|' '<' '>' '(' ')' '$' "
                  "'`' '\\' '\"' ''\\''' '*' '?' '[' ']' '~' '#' '!' '{' '}' '^' '\u00e9' ''"_s);
-        QCOMPARE(sh("printf '%s\\0' " + shellQuoted(words)),
-                 (words.join(QChar(0)) + QChar(0)).toUtf8());
+        QCOMPARE(sh("printf '%s\\0' " + shellQuoted(words)), words.join(QChar()).toUtf8() + '\0');
     }
 };
 
