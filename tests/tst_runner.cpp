@@ -143,11 +143,11 @@ const ScriptRow runnerRows[] = {
     // and the next line's status counts; a late @ is a plain character; bytes
     // reach the shell as they are.
     {"echo, @, blanks, LF alone, NUL, bytes, helpers", "t.bat",
-     "echo one\r\n@echo OFF\0\r\n@echo two\r\nfalse\r\n \t\r\n\t@touch c 2>/dev/null\r\necho "
-     "\xe9\xd0\x9f\r\n@echo OFF\nECHO On\r\n\t echo a\rb \t\r\n\techo off \r\npwd\r\n@touch a b\r\n"
-     "clearscr\r\nkeypress"_ba,
-     "@dir>echo one\none\ntwo\n@dir>false\n@dir>@touch c 2>/dev/null\n@dir>echo \xe9\xd0\x9f\n"
-     "\xe9\xd0\x9f\n@dir>echo a\rb\na\rb\n@dir\nPress any key to continue . . . \n0 a b t.bat\n"
+     "echo one\r\n@echo OFF\0\r\n@echo two\r\nfalse\r\n \t\r\n\t@touch c 2>/dev/null\r\n"
+     "echo Caf\xe9\xd0\x9f\r\n@echo OFF\nECHO On\r\n\t echo a\rb \t\r\n\techo off \r\npwd\r\n"
+     "@touch a b\r\nclearscr\r\nkeypress"_ba,
+     "@dir>echo one\none\ntwo\n@dir>false\n@dir>@touch c 2>/dev/null\n@dir>echo Caf\xe9\xd0\x9f\n"
+     "Caf\xe9\xd0\x9f\n@dir>echo a\rb\na\rb\n@dir\nPress any key to continue . . . \n0 a b t.bat\n"
      "tarnwick-batch: line 2 holds a NUL byte and was not run\n"},
     {"last line refused", "t.bat", "touch d\0"_ba,
      "1 t.bat\ntarnwick-batch: line 1 holds a NUL byte and was not run\n"},
