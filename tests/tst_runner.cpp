@@ -35,10 +35,12 @@ const QHash<QString, QString> titleOf{{"compile", "Can't compile"}, {"ncomp", "C
                                       {"Condi", "Conditions"}};
 
 // A menu command on a document titled `input`, which is also Command Line's
-// answer, with the command's script holding "old" before: either the message
-// told under the command's title with `call` failing, or what started (`call`,
-// when it is not the script); and the script's bytes afterwards. Rows
-// named "UTF-8" run in a UTF-8 locale, the rest in a single-byte one.
+// answer, with the command's script holding "old" before (or what `planted`
+// puts there): either the message told under the command's title, with `call`
+// failing and its reason after the message, or what started (`call`, when it
+// is not the script); the script's bytes afterwards; and a clean folder once
+// the window closes. Rows named "UTF-8" run in a UTF-8 locale, the rest in a
+// single-byte one.
 struct CommandRow {
     const char *name, *command;
     QString input, message;
@@ -92,7 +94,6 @@ const CommandRow commandRows[] = {
      cant + "It has 131072 characters; at most 131071 can be run", "", ""},
 };
 
-// What a command told the user and started, as one text.
 // What /bin/sh printed, given a script and its $0, $1...
 static QByteArray sh(const QString& script, const QStringList& arguments = {}) {
     QProcess shell;
@@ -129,10 +130,9 @@ const PlanRow planRows[] = {
     {"blanks only", "xterm", "", " \t ", "The command line is empty"},
 };
 
-// The built runner given t.bat, its input at end of file: what it printed, its
-// status (the last line's) and the files there afterwards, then its standard
-// error. Echoed lines show the folder; a line holding NUL runs no part of
-// itself and is named.
+// The built runner given the arguments, t.bat beside it, its input at end of file: what it printed,
+// its status (the last line's) and the files there afterwards, then its standard error. Echoed
+// lines show the folder; a line holding NUL runs no part of itself and is named.
 struct ScriptRow {
     const char *name, *arguments;
     QByteArray script, expected;
