@@ -3,7 +3,9 @@
 // terminal is the end-to-end layer's; the fuzz targets cover the file-name
 // check and the script parser on any input.
 #include "BatchScript.h"
+#include "platform/HelperLocation.h"
 #include "platform/ProcessStarter.h"
+#include "platform/StartupNotification.h"
 #include "runner/RunCommands.h"
 #include "support/Editor.h"
 #include "support/Harness.h"
@@ -19,80 +21,84 @@ using namespace tarnwick;
 using namespace tarnwick::test;
 using namespace Qt::StringLiterals;
 
-namespace {
-
 const QString helpers = qEnvironmentVariable("TARNWICK_HELPER_DIR");
 // Every launch script, whichever command wrote it.
-const auto script = [](const QByteArray& line) {
-    return "@echo OFF\r\nclearscr\r\n" + line + "\r\nkeypress";
+const auto script = [](const QByteArray& c) {
+    return "@echo OFF\r\nclearscr\r\n" + c + "\r\nkeypress";
 };
 const QString badName = "The file name cannot be used in a command line\r";
-const QString cannotRun = "The command line cannot be run\r";
-const QString conditions =
-    "\rThe conditions are : \r\r1. The filename must be same as that of the Class that contains "
-    "main().\r2. You must have made those changes in your System Properties that\r    allow you to "
-    "use javac and java from command line.\r3. The file must be saved before compile or execute.";
+const QString optionWord = "\rNo word of it may start with - or @";
+const QString cant = "The command line cannot be run\r";
 const QHash<QString, QString> titleOf{{"compile", "Can't compile"}, {"ncomp", "Can't compile"},
                                       {"exec", "Can't execute"},    {"nexec", "Can't execute"},
                                       {"comlne", "Can't run"},      {"compro", "Can't run"},
                                       {"Condi", "Conditions"}};
 
 // A menu command on a document titled `input`, which is also Command Line's
-// answer, with the command's script holding "old" before: either the message
-// told under the command's title with `call` failing, or what started (`call`,
-// when it is not the script); and the script's bytes afterwards. Rows
-// named "UTF-8" run in a UTF-8 locale, the rest in a single-byte one.
+// answer, with the command's script holding "old" before (or what `planted`
+// puts there): either the message told under the command's title, with `call`
+// failing and its reason after the message, or what started (`call`, when it
+// is not the script); the script's bytes afterwards; and a clean folder once
+// the window closes. Rows named "UTF-8" run in a UTF-8 locale, the rest in a
+// single-byte one.
 struct CommandRow {
     const char *name, *command;
     QString input, message;
-    QByteArray left;
     const char* call = "";
+    QByteArray left = "old";
+    const char* planted = ""; // a shell command that puts something else under the name
 };
 const CommandRow commandRows[] = {
-    {"marks", "compile", "a b+@,=-_\u00e9.java", "", script("javac a b+@,=-_\xe9.java")},
-    {"longest line", "comlne", QString(131071, 'y'), "", script(QByteArray(131071, 'y'))},
-    {"ncomp, no shell reads it", "ncomp", "a;b.java", "", "old", "javac a;b.java"},
-    {"nexec", "nexec", "Hello.java", "", "old", "java Hello"},
-    {"compro", "compro", "", "", "old", "command.com"},
-    {"Conditions", "Condi", "", conditions, "old"},
-    {"untitled compile", "compile", "", "The file isn't saved yet", "old"},
-    {"untitled ncomp", "ncomp", "", "The file isn't saved yet", "old"},
-    {"untitled exec", "exec", "", "The file isn't saved yet", "old"},
-    {"short exec", "exec", "Main", "No class name can be formed from the file name\rMain", "old"},
-    {"option first", "compile", "-version.java",
-     badName + "-version.java\rNo word of it may start with - or @", "old"},
-    {"quoted option", "ncomp", "\"-d\" x.java",
-     badName + "\"-d\" x.java\rNo word of it may start with - or @", "old"},
+    {"marks", "compile", "a b+@,=-_\u00e9.java", "", "", script("javac a b+@,=-_\xe9.java")},
+    {"longest line", "comlne", QString(131071, 'y'), "", "", script(QByteArray(131071, 'y'))},
+    {"ncomp, no shell reads it", "ncomp", "a;b.java", "", "javac a;b.java"},
+    {"nexec", "nexec", "Hello.java", "", "java Hello"},
+    {"compro", "compro", "", "", "command.com"},
+    {"Conditions", "Condi", "",
+     "\rThe conditions are : \r\r1. The filename must be same as that of the "
+     "Class that contains main().\r2. You must have made those changes in your "
+     "System Properties that\r    allow you to use javac and java from command "
+     "line.\r3. The file must be saved before compile or execute."},
+    {"untitled compile", "compile", "", "The file isn't saved yet"},
+    {"untitled ncomp", "ncomp", "", "The file isn't saved yet"},
+    {"untitled exec", "exec", "", "The file isn't saved yet"},
+    {"short exec", "exec", "Main", "No class name can be formed from the file name\rMain"},
+    {"option first", "compile", "-version.java", badName + "-version.java" + optionWord},
+    {"quoted option", "ncomp", "\"-d\" x.java", badName + "\"-d\" x.java" + optionWord},
     {"no letter", "exec", "a\u20acb.java",
-     badName + "a\u20acb.java\rOnly letters, digits, spaces and . _ - + @ , = are allowed", "old"},
-    {"touch", "compile", "A.java", "temc.bat could not be created\rno", "old", "touch temc.bat"},
-    {"delete", "compile", "A.java", "temc.bat could not be deleted\rno", "old", "delete temc.bat"},
-    {"write", "comlne", "date", "temc.bat could not be written\rno", "", "write temc.bat"},
-    {"start", "exec", ".java", "temr.bat could not be started\rno", script("java "),
-     "start temr.bat"},
+     badName + "a\u20acb.java\rOnly letters, digits, spaces and . _ - + @ , = are allowed"},
+    // The platform call named fails with "no".
+    {"touch", "compile", "A.java", "temc.bat could not be created", "touch temc.bat"},
+    {"delete", "compile", "A.java", "temc.bat could not be deleted", "delete temc.bat"},
+    {"write", "comlne", "date", "temc.bat could not be written", "write temc.bat", ""},
+    {"start", "exec", ".java", "temr.bat could not be started", "start temr.bat", script("java ")},
+    {"compro start", "compro", "", "command.com could not be started", "start command.com"},
+    {"ncomp start", "ncomp", "A.java", "javac A.java could not be started", "start javac A.java"},
+    // Neither followed nor opened: a FIFO would block.
+    {"dangling link", "compile", "A.java", "", "", script("javac A.java"), "ln -s x temc.bat"},
+    {"FIFO", "comlne", "", "temc.bat could not be created\rIt is a named pipe, not a regular file",
+     "", "", "mkfifo temc.bat"},
     // Scripts hold the locale's bytes; what the code page cannot hold is
     // refused before a byte of the script is written.
-    {"UTF-8 letters", "exec", "\U0001D400\u0301.java", "", script("java \xf0\x9d\x90\x80\xcc\x81")},
+    {"UTF-8", "exec", "\U0001D400\u0301.java", "", "", script("java \xf0\x9d\x90\x80\xcc\x81")},
     {"UTF-8 lone surrogate", "comlne", QString(QChar(0xd83d)),
-     cannotRun + "It holds \"\ufffd\" (U+D83D), a character outside the code page", ""},
+     cant + "It holds \"\ufffd\" (U+D83D), a character outside the code page", "", ""},
     {"UTF-8 too long", "comlne", QString(65536, QChar(0x41f)),
-     cannotRun + "It takes 131072 bytes; at most 131071 can be run", ""},
+     cant + "It takes 131072 bytes; at most 131071 can be run", "", ""},
     {"outside", "compile", "\u041f.java",
-     cannotRun + "It holds \"\u041f\" (U+041F), a character outside the code page", "old"},
+     cant + "It holds \"\u041f\" (U+041F), a character outside the code page"},
     {"line break", "comlne", "ls\rtouch X",
-     cannotRun + "It holds a line break, which would run as a second command", ""},
-    {"NUL", "comlne", QString::fromLatin1("ls\0", 3),
-     cannotRun + "It holds a NUL character, which would cut it short", ""},
+     cant + "It holds a line break, which would run as a second command", "", ""},
+    {"NUL", "comlne", u"\0"_s, cant + "It holds a NUL character, which would cut it short", "", ""},
     {"too long", "comlne", QString(131072, 'x'),
-     cannotRun + "It has 131072 characters; at most 131071 can be run", ""},
+     cant + "It has 131072 characters; at most 131071 can be run", "", ""},
 };
 
-// What a command told the user and started, as one text.
-QString outcome(const FakePlatform& platform) {
-    QStringList told;
-    for (const PlatformCall& call : platform.callsOf("messageBox"))
-        told.append(QString::number(call.style) + " " + call.title + ": " + call.text);
-    return told.join(" | ") + " started " + platform.started.join(", ");
+// What /bin/sh printed, given a script and its $0, $1...
+static QByteArray sh(const QString& script, const QStringList& arguments = {}) {
+    QProcess shell;
+    shell.start("/bin/sh", QStringList{"-c", script} + arguments);
+    return shell.waitForFinished(60000) ? shell.readAll() : "(hung)"; // a bound against a hang
 }
 
 // Terminals installed in a stand-in PATH folder, the desktop (or Wayland), a
@@ -124,24 +130,30 @@ const PlanRow planRows[] = {
     {"blanks only", "xterm", "", " \t ", "The command line is empty"},
 };
 
-// The built runner on t.bat, its input at end of file: what it printed, its
-// status and the files there afterwards. Echoed lines show the folder; a line
-// holding NUL runs no part of itself and is named.
+// The built runner given the arguments, t.bat beside it, its input at end of file: what it printed,
+// its status (the last line's) and the files there afterwards, then its standard error. Echoed
+// lines show the folder; a line holding NUL runs no part of itself and is named.
 struct ScriptRow {
-    const char* name;
+    const char *name, *arguments;
     QByteArray script, expected;
 };
+const QByteArray usage = "usage: tarnwick-batch SCRIPT | tarnwick-batch --copy COPY NAME\n";
 const ScriptRow runnerRows[] = {
-    {"echo, @, blanks, LF alone, helpers",
-     "echo one\r\n@echo two\r\nfalse\r\n \t\r\n@echo OFF\nECHO On\r\n\t echo a\rb \t\r\n\techo off "
-     "\r\npwd\r\n@touch a b\r\nclearscr\r\nkeypress",
-     "@dir>echo one\none\ntwo\n@dir>false\n@dir>echo a\rb\na\rb\n@dir\n"
-     "Press any key to continue . . . \n0 a b t.bat\n"},
-    {"NUL between two lines", "touch a\r\n\r\ntouch cut\0; touch tail\r\n@touch b"_ba,
-     "@dir>touch a\ntarnwick-batch: line 3 holds a NUL byte and was not run\n0 a b t.bat\n"},
+    // A line holding NUL runs no part of itself, not even a switch of echo,
+    // and the next line's status counts; a late @ is a plain character; bytes
+    // reach the shell as they are.
+    {"echo, @, blanks, LF alone, NUL, bytes, helpers", "t.bat",
+     "echo one\r\n@echo OFF\0\r\n@echo two\r\nfalse\r\n \t\r\n\t@touch c 2>/dev/null\r\n"
+     "echo Caf\xe9\xd0\x9f\r\n@echo OFF\nECHO On\r\n\t echo a\rb \t\r\n\techo off \r\npwd\r\n"
+     "@touch a b\r\nclearscr\r\nkeypress"_ba,
+     "@dir>echo one\none\ntwo\n@dir>false\n@dir>@touch c 2>/dev/null\n@dir>echo Caf\xe9\xd0\x9f\n"
+     "Caf\xe9\xd0\x9f\n@dir>echo a\rb\na\rb\n@dir\nPress any key to continue . . . \n0 a b t.bat\n"
+     "tarnwick-batch: line 2 holds a NUL byte and was not run\n"},
+    {"last line refused", "t.bat", "touch d\0"_ba,
+     "1 t.bat\ntarnwick-batch: line 1 holds a NUL byte and was not run\n"},
+    {"no argument", "", "", "2 t.bat\n" + usage},
+    {"--copy without a name", "--copy t.bat", "", "2 t.bat\n" + usage},
 };
-
-} // namespace
 
 class TestRunner : public QObject {
     Q_OBJECT
@@ -152,36 +164,21 @@ private slots:
         const CommandRow& r = row(commandRows);
         const Folder dir;
         const QString name = QString(r.command) == "exec" ? "temr.bat" : "temc.bat";
-        QVERIFY(writeBytes(name, "old"));
+        QVERIFY(*r.planted ? !QProcess::execute("sh", {"-c", r.planted}) : writeBytes(name, "old"));
         Editor e(QString(r.name).startsWith("UTF-8") ? CodePage::Utf8 : CodePage::SingleByte);
         e.state().fileTitle = r.input;
         e.platform.inputAnswers.push_back(r.input);
         e.platform.fail.insert(r.message.isEmpty() ? "" : r.call, "no");
         e.form.action(r.command)->trigger();
-        QCOMPARE(outcome(e.platform),
-                 r.message.isEmpty() ? " started " + QString(*r.call ? r.call : name)
-                                     : "64 " + titleOf[r.command] + ": " + r.message + " started ");
-        QCOMPARE(filesIn("."), QStringList{name});
-        QCOMPARE(readBytes(name), r.left);
-    }
-
-    // Dangling links and FIFOs under the scripts' names: a link is never
-    // followed, nothing is opened that could block, and closing still
-    // removes the names.
-    void strangeScripts() {
-        const Folder dir;
-        QVERIFY(QDir().mkpath("gone"));
-        for (const bool fifo : {false, true}) {
-            for (const char* n : {"temc.bat", "temr.bat"})
-                QVERIFY(fifo ? ::mkfifo(n, 0644) == 0 : QFile::link(QString("gone/") + n, n));
-            FakePlatform platform;
-            fifo ? runner::comlne(platform) : runner::compile("Hello.java", platform);
-            QCOMPARE(outcome(platform), fifo ? "64 Can't run: temc.bat could not be created\rIt is "
-                                               "a named pipe, not a regular file started "
-                                             : " started temc.bat");
-            QCOMPARE(runner::removeLaunchScripts(platform), !fifo); // a FIFO is not even touched
-            QCOMPARE(filesIn(".") + filesIn("gone"), QStringList());
-        }
+        QStringList got = e.platform.started;
+        for (const PlatformCall& call : e.platform.callsOf("messageBox"))
+            got.append(QString::number(call.style) + " " + call.title + ": " + call.text);
+        const auto told = "64 " + titleOf[r.command] + ": " + r.message + (*r.call ? "\rno" : "");
+        QCOMPARE(got, QStringList{r.message.isEmpty() ? QString(*r.call ? r.call : name) : told});
+        QCOMPARE(QFileInfo(name).isFile() ? readBytes(name) : "", r.left);
+        // Closing removes whatever is under the names, and nothing else is left.
+        e.platform.fail.clear();
+        QVERIFY(e.form.close() && filesIn(".").isEmpty());
     }
 
     // In a folder shared with a group, another member swaps the script for
@@ -203,7 +200,7 @@ private slots:
             });
         };
         runner::comlne(platform);
-        QCOMPARE(swapped + outcome(platform), "swapped started temc.bat");
+        QCOMPARE(swapped + platform.started.join(", "), "swappedtemc.bat");
         QCOMPARE(readBytes("../notes") + readBytes("temc.bat"), "private" + script("echo hi"));
     }
 
@@ -213,8 +210,7 @@ private slots:
         const Folder dir;
         const QString bin = dir.filePath("bin");
         // Empty programs are enough to be found.
-        QVERIFY(!QProcess::execute(
-            "sh", {"-c", "mkdir bin; touch TEMC.BAT; cd bin; touch $0; chmod +x *", r.installed}));
+        sh("mkdir bin; touch TEMC.BAT; cd bin; touch $0; chmod +x *", {r.installed});
         ConsoleSetup setup{helpers, dir.path(), {}, "/bin/zsh"};
         setup.environment.insert("PATH", bin);
         setup.environment.insert(*r.desktop == 'w' ? "WAYLAND_DISPLAY" : "XDG_CURRENT_DESKTOP",
@@ -231,10 +227,10 @@ private slots:
         started.replace(helpers, "@helpers").replace(bin, "@bin").replace(dir.path(), "@dir");
         QCOMPARE(started, r.started);
         QVERIFY(!launch || got.environment.value("PATH") == helpers + ":" + bin);
-        const QString pid = QString::number(QCoreApplication::applicationPid());
+        const QString id = u"tarnwick-%1-4294967295_TIME4294967295"_s.arg(qApp->applicationPid());
         QCOMPARE(got.environment.value("DESKTOP_STARTUP_ID") +
                      got.environment.value("XDG_ACTIVATION_TOKEN"),
-                 setup.userTime && launch ? "tarnwick-" + pid + "-4294967295_TIME4294967295" : "");
+                 setup.userTime && launch ? id : "");
     }
 
     // Two Command Lines in quick succession, each console starting only
@@ -249,28 +245,24 @@ private slots:
         setup.environment.insert("XDG_RUNTIME_DIR", runtime.path());
         setup.terminals = {{"sh", {"-c", "sleep 0.5; exec \"$0\" \"$@\" </dev/null"}, {}, {}}};
         Editor e;
-        e.platform.startsScript = [&setup](const QString& name, const QByteArray& bytes,
-                                           QString* error) {
+        e.platform.startsScript = [&setup](const auto& name, const auto& bytes, auto* error) {
             return startScriptInTerminal(name, bytes, setup, error);
         };
         e.platform.inputAnswers = {"echo A > a.log", "echo B > b.log"};
         e.form.comlne();
         e.form.comlne();
         QTRY_COMPARE_WITH_TIMEOUT(readBytes("a.log") + readBytes("b.log"), "A\nB\n", 20000);
-        QCOMPARE(readBytes("temc.bat"), script("echo B > b.log"));
         QTRY_VERIFY_WITH_TIMEOUT(QDir(runtime.path()).isEmpty(), 20000);
         e.platform.fail.insert("touch temr.bat", "read-only");
         QVERIFY(e.form.close());
         QStringList calls;
         for (const PlatformCall& call : e.platform.calls)
             calls.append((call.service + " " + call.text + " " + call.title).trimmed());
-        const QString comlne =
-            "touch temc.bat, delete temc.bat, touch temc.bat, inputBox Enter the command line to "
-            "be executed Enter here, write temc.bat, start temc.bat, ";
-        QCOMPARE(calls.join(", "),
-                 comlne + comlne +
-                     "touch temc.bat, touch temr.bat, delete temc.bat, delete temr.bat");
-        QCOMPARE(filesIn("."), (QStringList{"a.log", "b.log"}));
+        QCOMPARE(
+            calls.join(", "),
+            u"touch temc.bat, delete temc.bat, touch temc.bat, inputBox Enter the command line "
+            "to be executed Enter here, write temc.bat, start temc.bat, "_s.repeated(2) +
+                "touch temc.bat, touch temr.bat, delete temc.bat, delete temr.bat");
         setup.terminals = {}; // no terminal at all: the copy goes at once
         QVERIFY(!startScriptInTerminal("temc.bat", "echo C", setup, nullptr) &&
                 QDir(runtime.path()).isEmpty());
@@ -281,23 +273,40 @@ private slots:
         const ScriptRow& r = row(runnerRows);
         const Folder dir;
         QVERIFY(writeBytes("t.bat", r.script));
-        QProcess process;
-        process.start(
-            "sh", {"-c", "PATH=$0:$PATH tarnwick-batch t.bat </dev/null 2>&1; echo $? *", helpers});
-        QVERIFY(process.waitForFinished(60000)); // a bound against a hang
-        QCOMPARE(process.readAll(), QByteArray(r.expected).replace("@dir", dir.path().toUtf8()));
+        QCOMPARE(sh("PATH=$0:$PATH tarnwick-batch $1 </dev/null 2>.e; echo $? *; cat .e",
+                    {helpers, r.arguments}),
+                 QByteArray(r.expected).replace("@dir", dir.path().toUtf8()));
     }
 
-    // The console's title: what the script runs, in whole characters, with
-    // escapes, BEL and C1 controls blanked, as they would end its sequence.
-    void title() {
-        for (const auto& [bytes, title] : QList<std::pair<QByteArray, QByteArray>>{
-                 {script(""), "tt.bat"},
-                 {"echo a\r\nCLEARSCR\r\nls\0x\r\n@pwd"_ba, "tt.bat - echo a & pwd"},
-                 {"a\x1b]2;x\x07\x7f\xc2\x9c\xc2\x85\xc3\xa9", "tt.bat - a ]2;x    \xc3\xa9"},
-                 {"\xc3\xa9"_ba.repeated(150), "tt.bat - " + "\xc3\xa9"_ba.repeated(95)}})
-            QCOMPARE(batch::consoleTitle("tt.bat", batch::parseScript(bytes.toStdString())),
-                     title.toStdString());
+    // Texts other programs read. The console's title: what the script runs,
+    // in whole characters, with escapes, BEL and C1 controls blanked, as they
+    // would end its sequence. The startup announcement: 20-byte pieces, ended
+    // by a NUL, quotes and backslashes in values escaped. Where an installed
+    // editor looks for its helpers. Words for a one-string terminal's shell,
+    // which must read back each one as it was.
+    void texts() {
+        const auto tt = [](const QByteArray& bytes) {
+            return QByteArray::fromStdString(
+                batch::consoleTitle("tt.bat", batch::parseScript(bytes.toStdString())));
+        };
+        QCOMPARE(tt(script("")), "tt.bat"_ba);
+        QCOMPARE(tt("echo a\r\nCLEARSCR\r\nls\0x\r\n@pwd"_ba), "tt.bat - echo a & pwd"_ba);
+        QCOMPARE(tt("a\x1b]2;x\x07\x7f\xc2\x9c\xc2\x85\xc3\xa9"), "tt.bat - a ]2;x    \xc3\xa9"_ba);
+        QCOMPARE(tt("\xc3\xa9"_ba.repeated(150)), "tt.bat - " + "\xc3\xa9"_ba.repeated(95));
+        const auto pieces = [](const char* kind, const QString& id) {
+            return startupMessagePieces(startupMessage(kind, {{"ID", id}})).join('|');
+        };
+        QCOMPARE(pieces("remove", "a"), "remove: ID=\"a\"\0\0\0\0\0\0"_ba);
+        QCOMPARE(pieces("new", "a\"b\\cde"), "new: ID=\"a\\\"b\\\\cde\"\0"_ba);
+        QCOMPARE(pieces("new", "a\"b\\cdef"), "new: ID=\"a\\\"b\\\\cdef\"|"_ba + QByteArray(20, 0));
+        QCOMPARE(helperDirectoryFor("/opt/t/bin"), "/opt/t/libexec/tarnwick"_L1);
+        // Each character a word of its own, with an empty word at either end.
+        const QStringList words = QStringList{"Az09_@%+=:,./-", "it's"} +
+                                  u" \t\n\r;&|<>()$`\\\"'*?[]~#!{}^\u00e9"_s.split(QString());
+        QCOMPARE(shellQuoted(words),
+                 u"Az09_@%+=:,./- 'it'\\''s' '' ' ' '\t' '\n' '\r' ';' '&' '|' '<' '>' '(' ')' '$' "
+                 "'`' '\\' '\"' ''\\''' '*' '?' '[' ']' '~' '#' '!' '{' '}' '^' '\u00e9' ''"_s);
+        QCOMPARE(sh("printf '%s\\0' " + shellQuoted(words)), words.join(QChar()).toUtf8() + '\0');
     }
 };
 
