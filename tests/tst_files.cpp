@@ -159,7 +159,7 @@ struct Doc : Folder, Editor {
                  [&] { run("sh:mkdir~big&&truncate~-s" + arg + "~big/T clear o:big/T do:open"); }},
                 {"odd", [&] { run(oddKeys); }},
                 {"rt", [&] { run("open:S do:saveim s:C.java do:save type:+ do:saveim undo"); }},
-                {"K", [&] { run("file:K.java=k type:t fail:write~@/K.java"); }},
+                {"K", [&] { run("file:K.java=k type:t fail:write~@/K.java s:K.java"); }},
                 {"bound", [&] { run("file:B=bound open:B type:~edit a:7 clear"); }},
                 {"end", [&] { run("key:Ctrl+End newline"); }},
                 {"H", [&] { run("file:H=h open:H type:* file:temc.bat=javac~H"); }}};
@@ -237,9 +237,8 @@ const EditorRow editorRows[] = {
     {"type:t s:.h do:save", "s |.h|@/.h|t + u|.h=t"},
     // A failed write binds no name, and nothing that asked for the save
     // goes on to discard the text.
-    {"K a:6 s:K.java do:saveim", "s w @/K.java <write> <EIO> <save> <U>t * u|K.java=k"},
-    {"show K a:6 a:6 s:K.java do:exit",
-     "q s w @/K.java <write> <EIO> <save> <U>t * u shown|K.java=k"},
+    {"K a:6 do:saveim", "s w @/K.java <write> <EIO> <save> <U>t * u|K.java=k"},
+    {"show K a:6 a:6 do:exit", "q s w @/K.java <write> <EIO> <save> <U>t * u shown|K.java=k"},
     // Qt spells file names in UTF-8 whatever the locale: a name the code
     // page spells otherwise, or one Qt could not read, would reach another
     // file than the one chosen.
@@ -479,7 +478,6 @@ private slots:
     void boxes_data() { addRows(boxRows); }
     void boxes() {
         const EditorRow& r = row(boxRows);
-        const QString press = QString(r.name).section(' ', 0, 0);
         const int style = QString(r.name).section(' ', 1).toInt();
         QStringList shown;
         QTimer::singleShot(0, [&] {
@@ -491,7 +489,7 @@ private slots:
             const auto buttons = w->findChildren<QAbstractButton*>();
             for (QAbstractButton* b : buttons)
                 captions << b->text().remove('&');
-            buttons.at(captions.indexOf(press))->click();
+            buttons.at(captions.indexOf(QString(r.name).section(' ', 0, 0)))->click();
             captions.sort();
             shown << w->windowTitle() << captions.join(' ')
                   << QString("icon %1").arg(box ? box->icon() : 0);
