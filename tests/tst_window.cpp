@@ -32,6 +32,8 @@
 #include <qpa/qplatformaccessibility.h>
 #include <qpa/qplatformintegration.h>
 
+#include <algorithm>
+#include <ranges>
 #include <sys/mman.h>
 
 using namespace tarnwick;
@@ -41,12 +43,11 @@ using S = QsciScintillaBase;
 namespace {
 
 // Asked on closing, or at a logout and then on the close that follows (No).
-struct QuestionRow {
+const struct QuestionRow {
     const char* name;
     bool logout, dirty, saveSucceeds, typeAfter, ends;
     int answer, questions; // in all
-};
-const QuestionRow questionRows[] = {
+} questionRows[] = {
     {"close: Cancel keeps it open", false, true, true, false, false, 2, 1},
     {"close: No closes", false, true, true, false, true, 7, 1},
     {"close: Yes saves and closes", false, true, true, false, true, 6, 1},
@@ -69,16 +70,16 @@ const QuestionRow questionRows[] = {
 // nothing. The desktop's clipboard is never touched; in a single-byte code
 // page a text its character set lacks is not pasted from it at all, rather
 // than with "?".
-struct EditRow {
+const int enter = keyCodeEnter, bs = keyCodeBackspace, ctrl = Qt::Key_Control;
+const char* const tooLarge = "The text would grow larger than 2 GiB, the most the editor can hold";
+const char* const noMemory = "Not enough memory";
+const struct EditRow {
     const char *name, *left;
     QStringList steps;
     int lastKey = 0;
     const char* message = nullptr; // why a paste failed
     QByteArray undone = {};
-};
-const int enter = keyCodeEnter, bs = keyCodeBackspace, ctrl = Qt::Key_Control;
-const char* const tooLarge = "The text would grow larger than 2 GiB, the most the editor can hold";
-const EditRow editRows[] = {
+} editRows[] = {
     {"enter at the end", "a\t\tb\n\t\t|kept|7-7|2|0", {"a\t\tb\r"}, enter, {}, "a\t\tb\n"},
     {"enter mid-line: Tabs at the end", "\tx\ny\t|kept|5-5|1|0", {"\txy", "Left", "\r"}, enter},
     {"keypad Enter is Enter", "\ta\n\t|kept|4-4|1|0", {"\ta", "Num+Enter"}, enter},
@@ -99,11 +100,7 @@ const EditRow editRows[] = {
     {"pasted Tabs: no level", "ab \t\t|\t\t|5-5|0|0", {"sel 3 5", "clip \t\t", "edpaste"}},
     {"delete, the clipboard kept", "ab|kept|2-2|0|0", {"sel 2 5", "eddel"}},
     {"paste past 2 GiB", "ab cd|huge|3-5|0|1", {"sel 3 5", "huge", "edpaste"}, 0, tooLarge},
-    {"no memory",
-     "ab cd|huge|3-5|0|1",
-     {"sel 3 5", "big", "limit", "edpaste"},
-     0,
-     "Not enough memory"},
+    {"no memory", "ab cd|huge|3-5|0|1", {"sel 3 5", "big", "limit", "edpaste"}, 0, noMemory},
     {"desktop's Latin-1", "ab caf\xe9|kept|7-7|0|0", {"sel 3 5", "desk caf\u00e9", "Ctrl+V"}, ctrl},
     {"desktop's Cyrillic", "ab cd|kept|3-5|0|1", {"sel 3 5", "desk \u041f", "Ctrl+V"}, ctrl},
 };
@@ -154,8 +151,8 @@ struct FontEditor : Editor {
         return state;
     }
     QList<int> stored() {
-        const FontSettings& f = fonts;
-        return {f.fontIndex, f.sizeIndex, f.bold, f.italic, f.strikeout, f.underline};
+        return {fonts.fontIndex, fonts.sizeIndex, fonts.bold,
+                fonts.italic,    fonts.strikeout, fonts.underline};
     }
 };
 
@@ -182,11 +179,10 @@ const QByteArray sample = "ab\r\nGr\xc3\xbc\xc3\x9f\x65 \xf0\x9f\x98\x80\n\xff\x
 
 // In UTF-8, the unit around an offset, at (0), before (-1) or after (1) it: its
 // start and end (-1: none).
-struct UnitRow {
+const struct UnitRow {
     const char* name;
     int side, unit, offset, start, end;
-};
-const UnitRow unitRows[] = {
+} unitRows[] = {
     {"line at", 0, QAccessible::LineBoundary, 5, 4, 13},
     {"line before", -1, QAccessible::LineBoundary, 5, 0, 4},
     {"no line before the first", -1, QAccessible::LineBoundary, 1, -1, -1},
@@ -201,16 +197,14 @@ const UnitRow unitRows[] = {
 };
 
 long pointX(Text1& text, long position) {
-    return text.SendScintilla(QsciScintillaBase::SCI_POINTXFROMPOSITION, 0UL, position);
+    return text.SendScintilla(S::SCI_POINTXFROMPOSITION, 0UL, position);
 }
 
 // A shown UTF-8 editor holding `bytes`, its caret at `caret`, laid out.
 void show(Editor& e, const QByteArray& bytes, long caret) {
     e.form.resize(2400, 300);
     QVERIFY(e.showActive());
-    e.type(bytes);
-    e.text().setSelectionRange(caret, caret);
-    QTest::qWait(50);
+    e.type(bytes), e.text().setSelectionRange(caret, caret), QTest::qWait(50);
 }
 
 // Where the text component puts characters (the caret, a click, the
@@ -218,16 +212,15 @@ void show(Editor& e, const QByteArray& bytes, long caret) {
 // megabyte, after edits that lay a line out again only from near the change,
 // and in kerned proportional fonts ("AV", "Te"), measured one way and drawn
 // another, or measured by a layout of the segment (é).
-struct LayoutRow {
+const QByteArray tabbed =
+    QByteArray("int a;\tb = \"\xc3\xa9t\xc3\xa9\"; ").repeated(1600).left(40000);
+const struct LayoutRow {
     const char *name, *family;
     QByteArray line;
     long at = -1; // where a key is pressed, else the rightmost ink is measured
     int key = 0;
     bool fresh = true; // compared with a fresh layout, else the typed bytes
-};
-const QByteArray tabbed =
-    QByteArray("int a;\tb = \"\xc3\xa9t\xc3\xa9\"; ").repeated(1600).left(40000);
-const LayoutRow layoutRows[] = {
+} layoutRows[] = {
     {"kerned, sans", "DejaVu Sans", QByteArray("AVTe").repeated(30)},
     {"kerned, serif", "Liberation Serif", QByteArray("AVTe").repeated(30)},
     {"accented, sans", "DejaVu Sans", QByteArray("AV\xc3\xa9Te").repeated(30)},
@@ -251,10 +244,10 @@ class TestWindow : public QObject {
 private slots:
     void startsWithInitialState() {
         Editor e;
-        QCOMPARE(e.form.windowTitle(), QStringLiteral("Untitled - Tarnwick"));
         // "MS Sans Serif" as installed, on white paper.
-        QCOMPARE(e.text().fontFamily() + QColor(e.text().backgroundColour()).name(),
-                 "DejaVu Sans#ffffff");
+        QCOMPARE(e.form.windowTitle() + '|' + e.text().fontFamily() +
+                     QColor(e.text().backgroundColour()).name(),
+                 "Untitled - Tarnwick|DejaVu Sans#ffffff");
         QVERIFY(!e.text().foregroundColour() && !e.text().autoIndent() && e.state().isSaved);
         // The text area fills what the menu bar leaves, unless nothing is left.
         for (const QSize client : {QSize(1, 1), QSize(0, 3), QSize(3, 0)})
@@ -298,14 +291,11 @@ private slots:
         QTRY_COMPARE(saved.count(), int(r.dirty)); // unsaved from the first change
         // No: the close after a logout.
         e.platform.messageAnswers = {MsgAnswer(r.answer), MsgAnswer::No};
-        const QString path = folder.filePath("S.java");
-        e.platform.saveAnswers.push_back(r.saveSucceeds ? std::optional(FakePlatform::choose(path))
-                                                        : std::nullopt);
-        if (r.logout) {
-            QCOMPARE(e.form.sessionMayEnd(), r.ends);
-            if (r.typeAfter)
-                e.type("+");
-        }
+        e.platform.saveAnswers = {r.saveSucceeds ? FakePlatform::choose(folder.filePath("S.java"))
+                                                 : std::optional<FileChoice>()};
+        QVERIFY(!r.logout || e.form.sessionMayEnd() == r.ends);
+        if (r.typeAfter) // after a logout only
+            e.type("+");
         e.form.exit();
         QCOMPARE(e.form.isVisible(), !r.ends && !r.logout);
         QCOMPARE(readBytes("S.java"), r.answer == 6 && r.saveSucceeds ? "unsaved" : "(absent)");
@@ -325,8 +315,7 @@ private slots:
         QVERIFY(e.showActive());
         Text1& text = e.text();
         QString desktop = QStringLiteral("desk");
-        QGuiApplication::clipboard()->setText(desktop);
-        e.state().clipText = "kept";
+        QGuiApplication::clipboard()->setText(desktop), e.state().clipText = "kept";
         e.platform.messageAnswers = {MsgAnswer::No};
         std::optional<MemoryLimit> limit;
         for (const QString& step : r.steps) {
@@ -439,12 +428,9 @@ private slots:
         QCOMPARE(e.stored(), QList<int>({0, 5, 1, 1, 1, 1}));
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QVERIFY(!dialog);
-    }
-
-    // A stored font that is missing falls back to the last good one (a
-    // click on one, end to end); a last good font uninstalled since it was
-    // applied ends the fall-back.
-    void storedFontFailingTwiceStopsAfterTwoMessages() {
+        // A stored font that is missing falls back to the last good one (a
+        // click on one, end to end); a last good font uninstalled since it
+        // was applied ends the fall-back.
         const PlatformCall notFound{"messageBox",
                                     "Font not available, install into Fonts in Control Panel",
                                     "Not Found", 0};
@@ -506,9 +492,8 @@ private slots:
     // reader listens.
     void readerFollows() {
         QAccessible::installUpdateHandler(record);
-        const auto listen = [](bool on) {
-            QGuiApplicationPrivate::platformIntegration()->accessibility()->setActive(on);
-        };
+        QPlatformAccessibility* reader =
+            QGuiApplicationPrivate::platformIntegration()->accessibility();
         for (const auto& [utf8, in, edited, typed] :
              {std::tuple{
                   1, QString::fromUtf8("ab\r\nGr\u00fc\u00dfe \U0001F600\n\ufffdz"),
@@ -516,7 +501,7 @@ private slots:
                   "+12 é|^13|+13 \r\n|^15|-13 \r\n|^13|paste|sel 0 1|^1|+1 xy|-0 é|sel 2 2|^2"},
               {0, QString::fromLatin1(sample), "\xe9\x62" + sample.mid(2),
                "+19 é|^20|+20 \r\n|^22|-20 \r\n|^20|paste|sel 0 2|^2|+2 xy|-0 éb|sel 2 2"}}) {
-            listen(true);
+            reader->setActive(true);
             Editor e(utf8 ? CodePage::Utf8 : CodePage::SingleByte);
             Text1& text = e.text();
             text.SendScintilla(Text1::SCI_SETEOLMODE, Text1::SC_EOL_CRLF), e.type(sample);
@@ -552,10 +537,10 @@ private slots:
             editing::edpaste(e.state(), text, e.platform);
             const QString before = text.readableText(0, long(text.byteLength()));
             told << "new", e.state().isSaved = true, e.form.new_();
-            listen(false), QTest::keyClicks(&text, QStringLiteral("abc"));
+            reader->setActive(false), QTest::keyClicks(&text, QStringLiteral("abc"));
             QCOMPARE(told.join('|'), QString::fromUtf8(typed) + "|new|=0 " + before + ">|^0");
             QCOMPARE(text.SendScintilla(Text1::SCI_GETLINECHARACTERINDEX), 0L);
-            listen(true);
+            reader->setActive(true);
             QCOMPARE(text.SendScintilla(Text1::SCI_GETLINECHARACTERINDEX),
                      utf8 ? long(Text1::SC_LINECHARACTERINDEX_UTF16) : 0L);
             // The reader's text and Scintilla's line index count the same
@@ -589,11 +574,8 @@ private slots:
         QCOMPARE(QList({readableOn(0x202326, 0x3daee9), readableOn(0x3daee9, 0xfcfcfc),
                         readableOn(Qt::darkBlue, Qt::blue)}),
                  QList<QColor>({0x3daee9, Qt::black, Qt::white}));
-    }
-
-    // Arial and Courier have stand-ins, an installed family is itself, and
-    // the dialogs use the small sans serif face.
-    void fontStandIns() {
+        // Arial and Courier have stand-ins, an installed family is itself,
+        // and the dialogs use the small sans serif face.
         QCOMPARE(installedFamilyFor("Arial") + '|' + installedFamilyFor("Courier") + '|' +
                      installedFamilyFor("DejaVu Serif") + '|' + dialogFont().family() + ' ' +
                      QString::number(dialogFont().pointSize()),
@@ -603,47 +585,39 @@ private slots:
     void layout() {
         const LayoutRow& r = row(layoutRows);
         Editor edited(CodePage::Utf8), fresh(CodePage::Utf8);
+        Text1& text = edited.text();
         if (r.at < 0) { // the last glyph ends within a few pixels of its advance
-            edited.text().setFontFamily(r.family);
-            edited.text().setFontPointSize(12);
-            show(edited, r.line, 0);
-            const QImage image = edited.text().viewport()->grab().toImage();
+            text.setFontFamily(r.family), text.setFontPointSize(12), show(edited, r.line, 0);
+            const QImage image = text.viewport()->grab().toImage();
+            const int height = int(text.SendScintilla(S::SCI_TEXTHEIGHT, 0UL));
             int ink = image.width() - 1;
-            const int height =
-                int(edited.text().SendScintilla(QsciScintillaBase::SCI_TEXTHEIGHT, 0UL));
-            while (ink > 0 && [&] {
-                for (int y = 0; y < height; ++y)
-                    if (qGray(image.pixel(ink, y)) < 128)
-                        return false;
-                return true;
-            }())
+            while (ink > 0 && std::ranges::none_of(std::views::iota(0, height), [&](int y) {
+                       return qGray(image.pixel(ink, y)) < 128;
+                   }))
                 --ink;
-            QVERIFY2(qAbs(ink - pointX(edited.text(), r.line.size())) <= 3,
-                     qPrintable(QString::number(ink)));
+            QCOMPARE_LE(qAbs(ink - pointX(text, r.line.size())), 3);
             return;
         }
         show(edited, r.line + '\n', r.at);
-        QTest::keyClick(&edited.text(), Qt::Key(r.key));
-        QTest::qWait(50);
-        const QByteArray bytes = edited.text().bytes();
+        QTest::keyClick(&text, Qt::Key(r.key)), QTest::qWait(50);
+        const QByteArray bytes = text.bytes();
         if (!r.fresh) { // exactly the key's byte, the caret after it, drawn there
             QCOMPARE(bytes, r.line + "x\n");
-            QCOMPARE(edited.text().caretPosition(), r.at + 1);
-            const long x = pointX(edited.text(), r.at + 1);
-            QVERIFY(x > pointX(edited.text(), r.at) && x < edited.text().viewport()->width());
+            QCOMPARE(text.caretPosition(), r.at + 1);
+            const long x = pointX(text, r.at + 1);
+            QVERIFY(x > pointX(text, r.at) && x < text.viewport()->width());
             // One character's width from each to the next across the first step.
+            const double width = (pointX(text, 5001) - pointX(text, 1)) / 2500.0;
             for (long at = 4096 - 11; r.line.size() < 9000 && at < 4096 + 13; at += 2)
-                QVERIFY(qAbs(pointX(edited.text(), at + 2) - pointX(edited.text(), at) -
-                             (pointX(edited.text(), 5001) - pointX(edited.text(), 1)) / 2500.0) <=
-                        1.5);
+                QCOMPARE_LE(qAbs(pointX(text, at + 2) - pointX(text, at) - width), 1.5);
             return;
         }
         QVERIFY(bytes != r.line + '\n');
-        show(fresh, bytes, edited.text().caretPosition());
+        show(fresh, bytes, text.caretPosition());
         for (long p = 0; p < bytes.size() - 1; p += 37) {
             while (p > 0 && (uchar(bytes[qsizetype(p)]) & 0xc0) == 0x80)
                 ++p;
-            QCOMPARE(pointX(edited.text(), p) - pointX(edited.text(), 0),
+            QCOMPARE(pointX(text, p) - pointX(text, 0),
                      pointX(fresh.text(), p) - pointX(fresh.text(), 0));
         }
     }
