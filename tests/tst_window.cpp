@@ -117,11 +117,11 @@ struct FontEditor : Editor {
     // The colour entries are made in their index order.
     QAbstractButton* colour(int i) { return dialog()->findChildren<QRadioButton*>("Option1")[i]; }
     void click(QWidget* w) { QTest::mouseClick(w, Qt::LeftButton, {}, QPoint(6, w->height() / 2)); }
-    void pick(const char* name, int row) {
+    void pick(const char* name, int i) {
         QListWidget* l = list(name);
-        l->scrollToItem(l->item(row));
+        l->scrollToItem(l->item(i));
         QTest::mouseClick(l->viewport(), Qt::LeftButton, {},
-                          l->visualItemRect(l->item(row)).center());
+                          l->visualItemRect(l->item(i)).center());
     }
     // What the text is drawn with: family, points, bold/italic/underline/
     // strikeout, text and paper colours.
@@ -141,9 +141,8 @@ struct FontEditor : Editor {
     // What the controls show: rows; Bold, Italic, Strikeout, Underline, Fore,
     // Back; the colour entries shown selected.
     QString shown() {
-        QString state;
-        for (const char* name : {"List1", "List2"})
-            state += QString::number(list(name)->currentRow()) + ' ';
+        QString state = QString::number(list("List1")->currentRow()) + ' ' +
+                        QString::number(list("List2")->currentRow()) + ' ';
         for (const char* name : {"Check2", "Check3", "Check4", "Check5", "Option2", "Option3"})
             state += at(name)->isChecked() ? '1' : '0';
         for (int i = 0; i < 8; ++i)
@@ -155,22 +154,6 @@ struct FontEditor : Editor {
                 fonts.italic,    fonts.strikeout, fonts.underline};
     }
 };
-
-QStringList told; // every text event a reader is given; ^ is the caret
-
-void record(QAccessibleEvent* ev) {
-    if (auto* i = dynamic_cast<QAccessibleTextInsertEvent*>(ev))
-        told << QStringLiteral("+%1 ").arg(i->changePosition()) + i->textInserted();
-    else if (auto* r = dynamic_cast<QAccessibleTextRemoveEvent*>(ev))
-        told << QStringLiteral("-%1 ").arg(r->changePosition()) + r->textRemoved();
-    else if (auto* u = dynamic_cast<QAccessibleTextUpdateEvent*>(ev))
-        told << QStringLiteral("=%1 ").arg(u->changePosition()) + u->textRemoved() + '>' +
-                    u->textInserted();
-    else if (auto* s = dynamic_cast<QAccessibleTextSelectionEvent*>(ev))
-        told << QStringLiteral("sel %1 %2").arg(s->selectionStart()).arg(s->selectionEnd());
-    else if (auto* c = dynamic_cast<QAccessibleTextCursorEvent*>(ev))
-        told << QStringLiteral("^%1").arg(c->cursorPosition());
-}
 
 // UTF-8 that the single-byte code page reads too: CR LF, letters of two
 // bytes, one beyond the first plane (offsets 10-11), a byte that starts no
@@ -217,9 +200,8 @@ const QByteArray tabbed =
 const struct LayoutRow {
     const char *name, *family;
     QByteArray line;
-    long at = -1; // where a key is pressed, else the rightmost ink is measured
-    int key = 0;
-    bool fresh = true; // compared with a fresh layout, else the typed bytes
+    long at = -1, key = 0; // where a key is pressed, else the rightmost ink is measured
+    bool fresh = true;     // compared with a fresh layout, else the typed bytes
 } layoutRows[] = {
     {"kerned, sans", "DejaVu Sans", QByteArray("AVTe").repeated(30)},
     {"kerned, serif", "Liberation Serif", QByteArray("AVTe").repeated(30)},
@@ -336,16 +318,14 @@ private slots:
                 QGuiApplication::clipboard()->setText(desktop = step.mid(5));
             else if (step.startsWith("ed"))
                 e.form.action(step)->trigger();
-            else if (step == "click" || step == "Shift")
-                step == "click"
-                    ? QTest::mouseClick(text.viewport(), Qt::LeftButton, {}, QPoint(5, 5))
-                    : QTest::keyClick(&text, Qt::Key_Shift);
+            else if (step == "click")
+                QTest::mouseClick(text.viewport(), Qt::LeftButton, {}, QPoint(5, 5));
             else if (step == "all" || step == "new")
                 step == "all" ? text.selectAll() : e.form.new_();
             else if (step == "open" || step == "cancelled")
                 step == "open" ? e.open(folder.filePath("Hello.java"))
                                : (e.platform.openAnswers = {std::nullopt}, e.form.open());
-            else if (step.contains('+') || step == "Left")
+            else if (step.contains('+') || step == "Left" || step == "Shift")
                 QTest::keySequence(&text, QKeySequence(step));
             else
                 QTest::keyClicks(&text, step);
@@ -354,13 +334,13 @@ private slots:
         const PlatformCall failed{
             "messageBox", "The text could not be pasted\r" + QString(r.message), "Can't paste", 64};
         QVERIFY(!r.message || e.platform.calls == QList<PlatformCall>{failed});
-        QCOMPARE(text.bytes() + '|' +
-                     (e.state().clipText.size() > 99 ? "huge" : e.state().clipText) + '|' +
-                     QByteArray::number(text.anchorPosition()) + '-' +
-                     QByteArray::number(text.caretPosition()) + '|' +
-                     QByteArray::number(e.state().indentLevel) + (e.state().isSaved ? "|1" : "|0"),
+        const EditorState& s = e.state();
+        QCOMPARE(text.bytes() + '|' + (s.clipText.size() > 99 ? "huge" : s.clipText) +
+                     QString::asprintf("|%ld-%ld|%d|%d", text.anchorPosition(),
+                                       text.caretPosition(), s.indentLevel, s.isSaved)
+                         .toLatin1(),
                  r.left);
-        QCOMPARE(e.state().lastKeyCode, r.lastKey);
+        QCOMPARE(s.lastKeyCode, r.lastKey);
         QCOMPARE(QGuiApplication::clipboard()->text(), desktop);
         QTest::keyClick(&text, Qt::Key_Z, Qt::ControlModifier);
         const QByteArray undone = r.steps[0].startsWith("sel") ? "ab cd" : r.undone;
@@ -392,8 +372,7 @@ private slots:
                  "Yellow,List1,Bold,Italic,Strikeout,Underline,List2,Fore,Back,Black");
         // Opening it again only brings it forward.
         QVERIFY(e.open() == dialog && e.platform.callsOf("show").size() == 2);
-        e.pick("List1", 5); // "Courier New"
-        e.pick("List2", 5); // "14"
+        e.pick("List1", 5), e.pick("List2", 5); // "Courier New", "14"
         for (const char* name : {"Check2", "Check3", "Check5", "Check5", "Check4", "Option3"})
             e.click(e.at(name));
         QTest::keyClicks(&e.text(), QStringLiteral("cd"));
@@ -402,8 +381,7 @@ private slots:
         // The paper is white, so Back finds White; Fore then matches nothing,
         // so the Magenta just chosen stays shown and nothing is applied.
         QVERIFY(e.shown().endsWith("01 1"));
-        e.click(e.colour(6));
-        e.click(e.at("Option2"));
+        e.click(e.colour(6)), e.click(e.at("Option2"));
         QVERIFY(e.shown().endsWith("10 6") && !e.text().foregroundColour());
         QString colours;
         for (int i = 0; i < 8; ++i)
@@ -413,21 +391,16 @@ private slots:
         e.click(e.colour(3));
         QApplication::setActiveWindow(dialog);
         QVERIFY(QTest::qWaitForWindowActive(dialog));
-        e.list("List1")->setFocus();
-        QTest::keyClick(e.list("List1"), Qt::Key_Escape);
-        QCOMPARE(e.stored(), QList<int>({5, 5, 1, 1, 1, 0}));
+        e.list("List1")->setFocus(), QTest::keyClick(e.list("List1"), Qt::Key_Escape);
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        QVERIFY(!dialog);
+        QVERIFY(!dialog && e.stored() == QList<int>({5, 5, 1, 1, 1, 0}));
         dialog = e.open(); // Fore again, showing the entry that matches the text
         QCOMPARE(e.shown() + ' ' + e.look(), "5 5 111010 3 Liberation Mono 14 bi-s 0000ff ff00ff");
-        e.pick("List1", 0);
-        e.click(e.at("Check5"));
-        e.state().isSaved = true;
+        e.pick("List1", 0), e.click(e.at("Check5")), e.state().isSaved = true;
         QVERIFY(e.form.close());
         QCOMPARE(e.platform.callsOf("close"), QList<PlatformCall>({{"close", "Form2", {}, -1}}));
-        QCOMPARE(e.stored(), QList<int>({0, 5, 1, 1, 1, 1}));
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        QVERIFY(!dialog);
+        QVERIFY(!dialog && e.stored() == QList<int>({0, 5, 1, 1, 1, 1}));
         // A stored font that is missing falls back to the last good one (a
         // click on one, end to end); a last good font uninstalled since it
         // was applied ends the fall-back.
@@ -437,40 +410,37 @@ private slots:
         // Rows: Times New Roman; Impact and Verdana, which the machine lacks.
         for (const auto& [lastGood, messages, family] :
              {std::tuple{12, 1, "Liberation Serif"}, {6, 2, "DejaVu Sans"}}) {
-            FakePlatform platform;
-            Text1 text;
+            Editor f;
             FontDialogMemory memory{std::int16_t(lastGood)};
-            FontDialogLogic logic(text, platform, memory);
+            FontDialogLogic logic(f.text(), f.platform, memory);
             logic.openingSteps(FontSettings{.fontIndex = 13});
-            QCOMPARE(platform.callsOf("messageBox"), QList<PlatformCall>(messages, notFound));
-            QVERIFY(logic.fontRow() == lastGood && text.fontFamily() == family);
+            QCOMPARE(f.platform.callsOf("messageBox"), QList<PlatformCall>(messages, notFound));
+            QVERIFY(logic.fontRow() == lastGood && f.text().fontFamily() == family);
         }
     }
 
     // One modeless box with only a close box; Enter and Esc close it
     // wherever the focus is, and so does closing the main window.
     void aboutBox() {
-        for (const Qt::Key key :
-             {Qt::Key_Return, Qt::Key_Escape, Qt::Key(0)}) { // 0: main window closes
+        // Key 0: the main window closes.
+        for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Escape, Qt::Key(0)}) {
             Editor e;
-            e.form.show();
-            for (int twice = 0; twice < 2; ++twice)
-                e.form.action("About")->trigger();
+            e.form.show(), e.form.action("About")->trigger(), e.form.action("About")->trigger();
             QPointer<QWidget> box = e.form.aboutWindow();
             const auto label = [&](const char* name) { return box->findChild<QLabel*>(name); };
             const auto frame =
-                Qt::WindowType_Mask | Qt::WindowCloseButtonHint | Qt::WindowMinMaxButtonsHint;
+                box->windowFlags() &
+                (Qt::WindowType_Mask | Qt::WindowCloseButtonHint | Qt::WindowMinMaxButtonsHint);
             QVERIFY(e.form.findChildren<frmAbout*>().size() == 1 &&
-                    e.platform.callsOf("show").size() == 2);
-            QVERIFY(box->isVisible() && !box->isModal() &&
+                    e.platform.callsOf("show").size() == 2 && box->isVisible() && !box->isModal() &&
                     box->minimumSize() == box->maximumSize() &&
-                    (box->windowFlags() & frame) == (Qt::Dialog | Qt::WindowCloseButtonHint));
+                    frame == (Qt::Dialog | Qt::WindowCloseButtonHint) &&
+                    label("picIcon")->pixmap().size() == QSize(32, 32) &&
+                    box->focusWidget()->property("default").toBool());
             QCOMPARE(box->windowTitle() + '|' + label("lblVersion")->text() + '|' +
                          label("lblDisclaimer")->text(),
                      "About tarnpad|Version 1.0.0|I made this to help myself avoid the hassles in "
                      "the execution of Java Files. It is not an IDE. Just have Fun!");
-            QVERIFY(label("picIcon")->pixmap().size() == QSize(32, 32) &&
-                    box->focusWidget()->property("default").toBool());
             // Three labels are black on any scheme.
             for (const char* name : {"lblTitle", "lblDescription", "lblDisclaimer"})
                 QCOMPARE(label(name)->palette().color(QPalette::WindowText), QColor(Qt::black));
@@ -491,9 +461,21 @@ private slots:
     // insertion, New one update; nothing, and no line index, while no
     // reader listens.
     void readerFollows() {
-        QAccessible::installUpdateHandler(record);
-        QPlatformAccessibility* reader =
-            QGuiApplicationPrivate::platformIntegration()->accessibility();
+        static QStringList told; // every text event a reader is given; ^ is the caret
+        QAccessible::installUpdateHandler([](QAccessibleEvent* ev) {
+            if (auto* i = dynamic_cast<QAccessibleTextInsertEvent*>(ev))
+                told << QStringLiteral("+%1 ").arg(i->changePosition()) + i->textInserted();
+            else if (auto* r = dynamic_cast<QAccessibleTextRemoveEvent*>(ev))
+                told << QStringLiteral("-%1 ").arg(r->changePosition()) + r->textRemoved();
+            else if (auto* u = dynamic_cast<QAccessibleTextUpdateEvent*>(ev))
+                told << QStringLiteral("=%1 ").arg(u->changePosition()) + u->textRemoved() + '>' +
+                            u->textInserted();
+            else if (auto* s = dynamic_cast<QAccessibleTextSelectionEvent*>(ev))
+                told << QStringLiteral("sel %1 %2").arg(s->selectionStart()).arg(s->selectionEnd());
+            else if (auto* c = dynamic_cast<QAccessibleTextCursorEvent*>(ev))
+                told << QStringLiteral("^%1").arg(c->cursorPosition());
+        });
+        auto* reader = QGuiApplicationPrivate::platformIntegration()->accessibility();
         for (const auto& [utf8, in, edited, typed] :
              {std::tuple{
                   1, QString::fromUtf8("ab\r\nGr\u00fc\u00dfe \U0001F600\n\ufffdz"),
@@ -602,8 +584,7 @@ private slots:
         QTest::keyClick(&text, Qt::Key(r.key)), QTest::qWait(50);
         const QByteArray bytes = text.bytes();
         if (!r.fresh) { // exactly the key's byte, the caret after it, drawn there
-            QCOMPARE(bytes, r.line + "x\n");
-            QCOMPARE(text.caretPosition(), r.at + 1);
+            QVERIFY(bytes == r.line + "x\n" && text.caretPosition() == r.at + 1);
             const long x = pointX(text, r.at + 1);
             QVERIFY(x > pointX(text, r.at) && x < text.viewport()->width());
             // One character's width from each to the next across the first step.
