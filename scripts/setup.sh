@@ -11,6 +11,10 @@ export CCACHE_BASEDIR="$root" CCACHE_NOHASHDIR=1
 packages=(
     cmake g++ make pkg-config
     qt6-base-dev libgl-dev
+    # Qt's Wayland platform plugin: without it Qt falls back to XWayland on
+    # a Wayland session; the protocol files and the scanner give a started
+    # console the activation token of the user's key
+    qt6-wayland wayland-protocols libwayland-dev
     # the text component is built from Debian's source package
     curl dpkg-dev ccache
     fonts-dejavu-core fonts-liberation
@@ -31,6 +35,9 @@ packages=(
     # the session test's stand-ins: GNOME's session manager and the portal
     # (python3-gi), an X11 session manager (libSM)
     python3-gi libsm-dev
+    # the Wayland road: a headless GNOME compositor with XWayland, and the
+    # terminal GNOME starts
+    mutter xwayland gnome-terminal
     # the sanitizer build and the fuzz targets of test.sh
     clang libclang-rt-14-dev
     # the format check of CI
