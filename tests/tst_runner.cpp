@@ -101,33 +101,37 @@ static QByteArray sh(const QString& script, const QStringList& arguments = {}) {
     return shell.waitForFinished(60000) ? shell.readAll() : "(hung)"; // a bound against a hang
 }
 
-// Terminals installed in a stand-in PATH folder, the desktop (or Wayland), a
-// command line, and the program and arguments started or why nothing can be,
-// "|" between; @bin, @helpers and @dir stand for the row's folders.
+// Terminals installed in a stand-in PATH folder ("!" after a name: one that
+// complains and fails at once), the session (x: DISPLAY, w: WAYLAND_DISPLAY,
+// -: neither, then the desktop), a command line, and the program and
+// arguments started or why nothing can be, "|" between; @bin, @helpers and
+// @dir stand for the row's folders.
 struct PlanRow {
-    const char *name, *installed, *desktop, *commandLine, *started;
+    const char *name, *installed, *session, *commandLine, *started;
 };
 const PlanRow planRows[] = {
-    {"declared choice first", "x-terminal-emulator konsole javac", "KDE", "javac A",
+    {"declared choice first", "x-terminal-emulator konsole javac", "x KDE", "javac A",
      "@bin/x-terminal-emulator|-T|javac A|-e|javac|A"},
-    {"the desktop's own, a script", "gnome-terminal konsole", "KDE", "TEMC.BAT",
+    {"the desktop's own, a script", "gnome-terminal konsole", "x KDE", "TEMC.BAT",
      "@bin/konsole|-e|@helpers/tarnwick-batch|TEMC.BAT"},
-    {"most specific desktop first", "xfce4-terminal kgx java", "ubuntu:gnome:XFCE", "java A",
+    {"most specific desktop first", "xfce4-terminal kgx java", "x ubuntu:gnome:XFCE", "java A",
      "@bin/kgx|-T|java A|--|java|A"},
     // Split into words without a shell: blanks separate, quotes group.
-    {"list order, words", "xterm gnome-terminal java", "", " \t java \t a\"b c\"d \"\" \"a  b",
+    {"list order, words", "xterm gnome-terminal java", "-", " \t java \t a\"b c\"d \"\" \"a  b",
      "@bin/gnome-terminal|-t|java ab cd  a  b|--|java|ab cd||a  b"},
-    {"one string, joined title", "terminology java", "", "java it's",
+    {"one string, joined title", "terminology java", "-", "java it's",
      "@bin/terminology|--title=java it's|-e|java 'it'\\''s'"},
-    {"Wayland-only on X", "foot xterm", "", "command.com", "@bin/xterm|-T|/bin/zsh|-e|/bin/zsh"},
-    {"Wayland-only on Wayland", "foot", "wayland", "command.com", "@bin/foot|-T|/bin/zsh|/bin/zsh"},
-    {"no terminal", "javac", "", "javac A",
-     "No terminal program was found (looked for x-terminal-emulator, xdg-terminal-exec, "
-     "gnome-terminal, konsole, xfce4-terminal, mate-terminal, lxterminal, qterminal, kgx, ptyxis, "
-     "tilix, terminator, sakura, terminology, alacritty, kitty, wezterm, foot, urxvt, xterm)"},
-    {"no program", "xterm", "", "javac A", "No program named javac was found"},
-    {"no script", "xterm", "", "temr.bat", "There is no script temr.bat in @dir"},
-    {"blanks only", "xterm", "", " \t ", "The command line is empty"},
+    {"Wayland-only on X", "foot xterm", "x", "command.com", "@bin/xterm|-T|/bin/zsh|-e|/bin/zsh"},
+    {"Wayland-only on Wayland", "foot", "w", "command.com", "@bin/foot|-T|/bin/zsh|/bin/zsh"},
+    {"X-only on Wayland alone: none", "xterm javac", "w", "javac A",
+     "No terminal program that can open a window here was found (looked for x-terminal-emulator, "
+     "xdg-terminal-exec, gnome-terminal, konsole, xfce4-terminal, mate-terminal, lxterminal, "
+     "qterminal, kgx, ptyxis, tilix, terminator, sakura, terminology, alacritty, kitty, wezterm, "
+     "foot)"},
+    {"fails at once", "xterm!", "x", "command.com", "xterm: cannot open display"},
+    {"no program", "xterm", "x", "javac A", "No program named javac was found"},
+    {"no script", "xterm", "x", "temr.bat", "There is no script temr.bat in @dir"},
+    {"blanks only", "xterm", "x", " \t ", "The command line is empty"},
 };
 
 // The built runner given the arguments, t.bat beside it, its input at end of file: what it printed,
@@ -209,19 +213,28 @@ private slots:
         const PlanRow& r = row(planRows);
         const Folder dir;
         const QString bin = dir.filePath("bin");
-        // Empty programs are enough to be found.
-        sh("mkdir bin; touch TEMC.BAT; cd bin; touch $0; chmod +x *", {r.installed});
+        // Programs that do nothing are enough to be found and started.
+        sh("mkdir bin; touch TEMC.BAT; cd bin; for t in $0; do n=${t%!}; echo '#!/bin/sh' >$n; "
+           "[ $t = $n ] || echo \"echo '  $n: cannot open display ' >&2; exit 3\" >>$n; done; "
+           "chmod +x *",
+           {r.installed});
         ConsoleSetup setup{helpers, dir.path(), {}, "/bin/zsh"};
+        const QStringList session = QString(r.session).split(' ');
         setup.environment.insert("PATH", bin);
-        setup.environment.insert(*r.desktop == 'w' ? "WAYLAND_DISPLAY" : "XDG_CURRENT_DESKTOP",
-                                 r.desktop);
+        setup.environment.insert("XDG_CURRENT_DESKTOP", session.value(1));
+        if (session[0].contains('x'))
+            setup.environment.insert("DISPLAY", ":9");
+        if (session[0].contains('w'))
+            setup.environment.insert("WAYLAND_DISPLAY", "wayland-9");
         // The user's time, where known, goes to the console as a startup
         // notification id; the editor's own id and token do not.
         setup.environment.insert("DESKTOP_STARTUP_ID", "launcher-1_TIME10");
         setup.environment.insert("XDG_ACTIVATION_TOKEN", "token-of-the-editor");
-        setup.userTime = *r.desktop ? 4294967295u : 0;
+        setup.userTime = session[0].contains('x') ? 4294967295u : 0;
         QString error;
-        const std::optional<ConsoleLaunch> launch = planConsoleLaunch(r.commandLine, setup, &error);
+        std::optional<ConsoleLaunch> launch = planConsoleLaunch(r.commandLine, setup, &error);
+        if (launch && !startInTerminal(r.commandLine, setup, &error))
+            launch.reset();
         const ConsoleLaunch got = launch.value_or(ConsoleLaunch{error, {}, {}, {}});
         QString started = (QStringList{got.program} + got.arguments).join('|');
         started.replace(helpers, "@helpers").replace(bin, "@bin").replace(dir.path(), "@dir");

@@ -1,6 +1,7 @@
 #include "platform/ProcessStarter.h"
 
 #include "platform/CommandLineSplit.h"
+#include "platform/DetachedStart.h"
 #include "platform/HelperLocation.h"
 #include "platform/ScriptFiles.h"
 #include "platform/StartupNotification.h"
@@ -9,7 +10,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QProcess>
 #include <QStandardPaths>
 
 #include <pwd.h>
@@ -112,14 +112,15 @@ std::optional<QString> scriptRunnerIn(const ConsoleSetup& setup, QString* error)
 std::optional<ConsoleLaunch> inTerminal(ConsoleLaunch launch, const QStringList& command,
                                         const QString& title, const ConsoleSetup& setup,
                                         QString* error) {
-    const std::optional<TerminalInvocation> terminal = terminalInvocation(
-        command, title, terminalsToTry(setup.terminals, setup.environment),
-        [&](const QString& terminalName) {
+    const QList<KnownTerminal> usable = terminalsToTry(setup.terminals, setup.environment);
+    const std::optional<TerminalInvocation> terminal =
+        terminalInvocation(command, title, usable, [&](const QString& terminalName) {
             return findProgram(terminalName, setup.workingDirectory, launch.environment);
         });
     if (!terminal) {
-        setError(error, QStringLiteral("No terminal program was found (looked for %1)")
-                            .arg(terminalNames(setup.terminals)));
+        setError(error, QStringLiteral("No terminal program that can open a window here was found "
+                                       "(looked for %1)")
+                            .arg(terminalNames(usable)));
         return std::nullopt;
     }
     launch.program = terminal->program;
@@ -130,27 +131,17 @@ std::optional<ConsoleLaunch> inTerminal(ConsoleLaunch launch, const QStringList&
 
 bool startLaunch(const ConsoleLaunch& launch, const ConsoleSetup& setup, QString* error,
                  qint64* pid) {
-    QProcess process;
-    process.setProgram(launch.program);
-    process.setArguments(launch.arguments);
-    process.setWorkingDirectory(launch.workingDirectory);
-    process.setProcessEnvironment(launch.environment);
     // The id in the environment alone is not enough for every window
     // manager: openbox believes a launch time only from the announcement.
     if (const QString id = launch.environment.value(QStringLiteral("DESKTOP_STARTUP_ID"));
-        !id.isEmpty())
+        !id.isEmpty() && setup.userTime != 0)
         announceStartup(id, QFileInfo(launch.program).fileName(), setup.userTime);
     // Detached: the editor never waits for a console, and a console outlives
-    // the editor that started it.
-    if (!process.startDetached(pid)) {
-        const QString reason = process.errorString();
-        setError(error,
-                 reason.isEmpty()
-                     ? QStringLiteral("The terminal %1 could not be started").arg(launch.program)
-                     : reason);
-        return false;
-    }
-    return true;
+    // the editor that started it. Half a second tells a terminal that fails
+    // at once (no display it can use) from one that runs; GNOME Terminal's
+    // client ends well within it once its server has the window.
+    return startDetachedWatched(launch.program, launch.arguments, launch.workingDirectory,
+                                launch.environment, 500, error, pid);
 }
 
 } // namespace

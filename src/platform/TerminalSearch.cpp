@@ -7,15 +7,16 @@ namespace tarnwick {
 namespace {
 
 KnownTerminal declared(const QString& name, const QStringList& options, const QString& title) {
-    return {name, options, CommandForm::Arguments, title, true, false};
+    return {name, options, CommandForm::Arguments, title, true};
 }
 
-KnownTerminal arguments(const QString& name, const QStringList& options, const QString& title) {
-    return {name, options, CommandForm::Arguments, title, false, false};
+KnownTerminal arguments(const QString& name, const QStringList& options, const QString& title,
+                        WindowSystem opensOn = WindowSystem::Either) {
+    return {name, options, CommandForm::Arguments, title, false, opensOn};
 }
 
 KnownTerminal oneString(const QString& name, const QString& option, const QString& title) {
-    return {name, {option}, CommandForm::OneString, title, false, false};
+    return {name, {option}, CommandForm::OneString, title};
 }
 
 } // namespace
@@ -26,6 +27,15 @@ const QList<KnownTerminal>& knownTerminals() {
     // hold blanks, quotes and shell characters. Where a terminal has a
     // title option that stops programs from setting their own (terminator,
     // lxterminal, xfce4-terminal), none is passed: the script runner names the console itself.
+    // Where each can open its window, from its documentation and Debian 12's
+    // build: the GTK 3 and 4 terminals (GNOME Terminal, Console, Ptyxis,
+    // Xfce's, MATE's, LXTerminal, Tilix, Terminator, Sakura), the Qt ones
+    // (Konsole, QTerminal), Terminology (EFL, built with its Wayland
+    // engine), Alacritty (winit), kitty (GLFW) and WezTerm open theirs on
+    // either, the toolkit choosing Wayland where WAYLAND_DISPLAY is set;
+    // foot is "a Wayland terminal emulator" and nothing else; xterm and
+    // urxvt are X clients (Xt, Xlib) that end at once without DISPLAY. The
+    // declared choices may name any of them, and are left to try.
     static const QList<KnownTerminal> terminals{
         // Debian's alternative, set by the administrator; its policy makes
         // every provider take -e and -T.
@@ -56,7 +66,7 @@ const QList<KnownTerminal>& knownTerminals() {
          CommandForm::Arguments,
          QStringLiteral("-T"),
          false,
-         false,
+         WindowSystem::Either,
          true},
         arguments(QStringLiteral("ptyxis"), {QStringLiteral("--new-window"), QStringLiteral("--")},
                   {}),
@@ -67,9 +77,11 @@ const QList<KnownTerminal>& knownTerminals() {
         arguments(QStringLiteral("alacritty"), {QStringLiteral("-e")}, QStringLiteral("-T")),
         arguments(QStringLiteral("kitty"), {}, QStringLiteral("-T")),
         arguments(QStringLiteral("wezterm"), {QStringLiteral("start"), QStringLiteral("--")}, {}),
-        {QStringLiteral("foot"), {}, CommandForm::Arguments, QStringLiteral("-T"), false, true},
-        arguments(QStringLiteral("urxvt"), {QStringLiteral("-e")}, QStringLiteral("-T")),
-        arguments(QStringLiteral("xterm"), {QStringLiteral("-e")}, QStringLiteral("-T")),
+        arguments(QStringLiteral("foot"), {}, QStringLiteral("-T"), WindowSystem::WaylandOnly),
+        arguments(QStringLiteral("urxvt"), {QStringLiteral("-e")}, QStringLiteral("-T"),
+                  WindowSystem::X11Only),
+        arguments(QStringLiteral("xterm"), {QStringLiteral("-e")}, QStringLiteral("-T"),
+                  WindowSystem::X11Only),
     };
     return terminals;
 }
@@ -105,10 +117,12 @@ QStringList desktopTerminals(const QString& currentDesktop) {
 
 QList<KnownTerminal> terminalsToTry(const QList<KnownTerminal>& terminals,
                                     const QProcessEnvironment& environment) {
+    const bool x11 = !environment.value(QStringLiteral("DISPLAY")).isEmpty();
     const bool wayland = !environment.value(QStringLiteral("WAYLAND_DISPLAY")).isEmpty();
     QList<KnownTerminal> usable;
     for (const KnownTerminal& terminal : terminals) {
-        if (wayland || !terminal.waylandOnly)
+        if ((terminal.opensOn != WindowSystem::X11Only || x11) &&
+            (terminal.opensOn != WindowSystem::WaylandOnly || wayland))
             usable.append(terminal);
     }
     QList<KnownTerminal> ordered;

@@ -16,6 +16,13 @@ enum class CommandForm {
     OneString, // one argument that the terminal splits by the shell's quoting rules
 };
 
+// The display servers a terminal can open its window on.
+enum class WindowSystem {
+    Either,      // X11 or Wayland, whichever the session offers
+    X11Only,     // needs DISPLAY (on a Wayland session, XWayland's)
+    WaylandOnly, // needs WAYLAND_DISPLAY
+};
+
 // A terminal program and how to hand it a command and a window title.
 struct KnownTerminal {
     QString name;
@@ -27,8 +34,7 @@ struct KnownTerminal {
     // Chosen by the system or the user rather than guessed by us: looked for
     // before the desktop's own terminal.
     bool declaredChoice = false;
-    // Opens no window without a Wayland compositor.
-    bool waylandOnly = false;
+    WindowSystem opensOn = WindowSystem::Either;
     // Leaves its window open, read-only, once the command has ended: the
     // user closes every console by hand.
     bool keepsWindow = false;
@@ -44,7 +50,8 @@ QStringList desktopTerminals(const QString& currentDesktop);
 
 // The terminals worth looking for in this environment, in the order to try
 // them: the declared choices, then the desktop's own terminals, then the
-// rest; Wayland-only terminals only where WAYLAND_DISPLAY is set.
+// rest; only those that can open a window on this session: X-only
+// terminals where DISPLAY is set, Wayland-only ones where WAYLAND_DISPLAY is.
 QList<KnownTerminal> terminalsToTry(const QList<KnownTerminal>& terminals,
                                     const QProcessEnvironment& environment);
 
