@@ -23,6 +23,7 @@
 #include <QProcess>
 #include <QScopeGuard>
 #include <QTimer>
+#include <QWindow>
 #include <QtTest>
 
 #include <clocale>
@@ -474,14 +475,20 @@ private slots:
     }
 
     // A file name in a message is shown as itself, never as markup. The box
-    // is modal: it is read and answered from inside its own loop.
+    // is modal: it is read and answered from inside its own loop. It opens
+    // over the window the user is in, the font dialog here, not the main window.
     void boxes_data() { addRows(boxRows); }
     void boxes() {
         const EditorRow& r = row(boxRows);
         const int style = QString(r.name).section(' ', 1).toInt();
+        QWidget main, fonts(&main, Qt::Dialog);
+        main.show(), fonts.show(), fonts.activateWindow();
+        QTRY_VERIFY(QApplication::activeWindow() == &fonts);
         QStringList shown;
+        QWindow* over = nullptr;
         QTimer::singleShot(0, [&] {
             QWidget* w = QApplication::activeModalWidget();
+            over = w->windowHandle()->transientParent();
             if (auto* edit = w->findChild<QLineEdit*>())
                 edit->insert(QString(40000, 'x'));
             auto* box = qobject_cast<QMessageBox*>(w);
@@ -498,11 +505,12 @@ private slots:
                     shown << label->text()
                           << (label->textFormat() == Qt::PlainText ? "plain" : "rich");
         });
-        QtPlatform p(CodePage::Utf8);
+        QtPlatform p(CodePage::Utf8, &main);
         shown << (style < 0
                       ? p.inputBox("Prompt", "T")
                       : QString::number(int(p.messageBox("\r<b>f\rs", MsgStyle(style), "T"))));
         QCOMPARE(shown.join('|').replace(QString(40000, 'x'), "(long)"), r.seen);
+        QVERIFY(over == fonts.windowHandle());
     }
 };
 

@@ -44,7 +44,9 @@ constexpr int clientHeight = pixelsFromTwips(3600);
 
 Form2::Form2(Text1& text, PlatformServices& platform, FontSettings& settings,
              FontDialogMemory& memory, QWidget* parent)
-    : QWidget(parent, Qt::Window), settings_(settings), logic_(text, platform, memory) {
+    // A dialog rather than a plain window: on X11 only dialogs are marked as
+    // transient for their parent, which window managers place over it.
+    : QWidget(parent, Qt::Dialog), settings_(settings), logic_(text, platform, memory) {
     setObjectName(QStringLiteral("Form2"));
     setWindowTitle(QStringLiteral("Font..."));
     // Each opening is a new window: closing destroys this one.

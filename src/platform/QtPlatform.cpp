@@ -65,12 +65,21 @@ std::optional<FileChoice> choiceFrom(const QString& path) {
 
 } // namespace
 
+QWidget* QtPlatform::owner() const {
+    // The window the user is in asked, the font dialog as often as the main
+    // window: its dialogs open over it, and a parentless dialog would be
+    // given Qt's hidden leader window on X11, which no window manager shows.
+    if (QWidget* active = QApplication::activeWindow())
+        return active;
+    return dialogParent_;
+}
+
 MsgAnswer QtPlatform::messageBox(const QString& text, MsgStyle style, const QString& title) {
     QString shown = text;
     shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"))
         .replace(QLatin1Char('\r'), QLatin1Char('\n'));
     const FocusReturn focusReturn(dialogParent_);
-    QMessageBox box(dialogParent_);
+    QMessageBox box(owner());
     box.setWindowTitle(title);
     // Texts carry file names and typed commands: a name such as
     // "<font color=white>x.java" must show as itself, never as markup.
@@ -112,7 +121,7 @@ MsgAnswer QtPlatform::messageBox(const QString& text, MsgStyle style, const QStr
 
 QString QtPlatform::inputBox(const QString& prompt, const QString& title) {
     const FocusReturn focusReturn(dialogParent_);
-    QInputDialog dialog(dialogParent_);
+    QInputDialog dialog(owner());
     dialog.setInputMode(QInputDialog::TextInput);
     dialog.setWindowTitle(title);
     dialog.setLabelText(prompt);
@@ -125,13 +134,13 @@ QString QtPlatform::inputBox(const QString& prompt, const QString& title) {
 
 std::optional<FileChoice> QtPlatform::openFileDialog(const FileFilter& filter) {
     const FocusReturn focusReturn(dialogParent_);
-    return choiceFrom(QFileDialog::getOpenFileName(dialogParent_, QString(), QDir::currentPath(),
+    return choiceFrom(QFileDialog::getOpenFileName(owner(), QString(), QDir::currentPath(),
                                                    dialogFilter(filter)));
 }
 
 std::optional<FileChoice> QtPlatform::saveFileDialog(const FileFilter& filter) {
     const FocusReturn focusReturn(dialogParent_);
-    return choiceFrom(QFileDialog::getSaveFileName(dialogParent_, QString(), QDir::currentPath(),
+    return choiceFrom(QFileDialog::getSaveFileName(owner(), QString(), QDir::currentPath(),
                                                    dialogFilter(filter), nullptr,
                                                    QFileDialog::DontConfirmOverwrite));
 }

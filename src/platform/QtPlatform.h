@@ -32,6 +32,9 @@ public:
     void closeWindow(QWidget* window) override;
 
 private:
+    // The window a dialog belongs to.
+    QWidget* owner() const;
+
     CodePage codePage_;
     QWidget* dialogParent_;
     UserTime userTime_;
