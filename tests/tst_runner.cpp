@@ -226,11 +226,13 @@ private slots:
             setup.environment.insert("DISPLAY", ":9");
         if (session[0].contains('w'))
             setup.environment.insert("WAYLAND_DISPLAY", "wayland-9");
-        // The user's time, where known, goes to the console as a startup
-        // notification id; the editor's own id and token do not.
+        // The user's action, where known, goes to the console: on X11 its
+        // time as a startup notification id, on Wayland its activation token
+        // in both variables; the editor's own id and token do not.
         setup.environment.insert("DESKTOP_STARTUP_ID", "launcher-1_TIME10");
         setup.environment.insert("XDG_ACTIVATION_TOKEN", "token-of-the-editor");
         setup.userTime = session[0].contains('x') ? 4294967295u : 0;
+        setup.activationToken = session[0].contains('w') ? "token-of-the-key" : "";
         QString error;
         std::optional<ConsoleLaunch> launch = planConsoleLaunch(r.commandLine, setup, &error);
         if (launch && !startInTerminal(r.commandLine, setup, &error))
@@ -241,9 +243,12 @@ private slots:
         QCOMPARE(started, r.started);
         QVERIFY(!launch || got.environment.value("PATH") == helpers + ":" + bin);
         const QString id = u"tarnwick-%1-4294967295_TIME4294967295"_s.arg(qApp->applicationPid());
-        QCOMPARE(got.environment.value("DESKTOP_STARTUP_ID") +
+        QCOMPARE(got.environment.value("DESKTOP_STARTUP_ID") + '|' +
                      got.environment.value("XDG_ACTIVATION_TOKEN"),
-                 setup.userTime && launch ? id : "");
+                 !launch                            ? "|"
+                 : !setup.activationToken.isEmpty() ? "token-of-the-key|token-of-the-key"
+                 : setup.userTime                   ? id + '|'
+                                                    : "|");
     }
 
     // Two Command Lines in quick succession, each console starting only

@@ -55,20 +55,27 @@ bool endsWithBat(const QString& name) {
     return name.endsWith(QStringLiteral(".bat"), Qt::CaseInsensitive);
 }
 
-// The X startup notification id: a terminal built on GTK or Qt puts the
-// time after "_TIME" on its new window as the user's time, so that the
-// window manager lets it take the focus from the editor the user was
-// typing in. An id or token the editor itself was started with belongs to
-// its own start and must not reach the console.
-void setStartupNotification(QProcessEnvironment& environment, quint32 userTime) {
+// What tells the console's window that the user's own action asked for
+// it. On X11 the startup notification id: a terminal built on GTK or Qt
+// puts the time after "_TIME" on its new window as the user's time, so that
+// the window manager lets it take the focus from the editor the user was
+// typing in. On Wayland the activation token, in both variables: GTK 4, Qt
+// and GLib's launchers read XDG_ACTIVATION_TOKEN, GTK 3 reads the token
+// from DESKTOP_STARTUP_ID. An id or token the editor itself was started
+// with belongs to its own start and must not reach the console.
+void setStartupNotification(QProcessEnvironment& environment, quint32 userTime,
+                            const QString& activationToken) {
     environment.remove(QStringLiteral("DESKTOP_STARTUP_ID"));
     environment.remove(QStringLiteral("XDG_ACTIVATION_TOKEN"));
-    if (userTime == 0)
-        return;
-    environment.insert(QStringLiteral("DESKTOP_STARTUP_ID"),
-                       QStringLiteral("tarnwick-%1-%2_TIME%2")
-                           .arg(QCoreApplication::applicationPid())
-                           .arg(userTime));
+    if (!activationToken.isEmpty()) {
+        environment.insert(QStringLiteral("XDG_ACTIVATION_TOKEN"), activationToken);
+        environment.insert(QStringLiteral("DESKTOP_STARTUP_ID"), activationToken);
+    } else if (userTime != 0) {
+        environment.insert(QStringLiteral("DESKTOP_STARTUP_ID"),
+                           QStringLiteral("tarnwick-%1-%2_TIME%2")
+                               .arg(QCoreApplication::applicationPid())
+                               .arg(userTime));
+    }
 }
 
 } // namespace
@@ -125,7 +132,7 @@ std::optional<ConsoleLaunch> inTerminal(ConsoleLaunch launch, const QStringList&
     }
     launch.program = terminal->program;
     launch.arguments = terminal->arguments;
-    setStartupNotification(launch.environment, setup.userTime);
+    setStartupNotification(launch.environment, setup.userTime, setup.activationToken);
     return launch;
 }
 
@@ -134,7 +141,7 @@ bool startLaunch(const ConsoleLaunch& launch, const ConsoleSetup& setup, QString
     // The id in the environment alone is not enough for every window
     // manager: openbox believes a launch time only from the announcement.
     if (const QString id = launch.environment.value(QStringLiteral("DESKTOP_STARTUP_ID"));
-        !id.isEmpty() && setup.userTime != 0)
+        !id.isEmpty() && setup.activationToken.isEmpty())
         announceStartup(id, QFileInfo(launch.program).fileName(), setup.userTime);
     // Detached: the editor never waits for a console, and a console outlives
     // the editor that started it. Half a second tells a terminal that fails
@@ -194,9 +201,11 @@ std::optional<ConsoleLaunch> planScriptLaunch(const QString& scriptName, const Q
                       scriptName, setup, error);
 }
 
-bool startInTerminal(const QString& commandLine, quint32 userTime, QString* error) {
+bool startInTerminal(const QString& commandLine, quint32 userTime, const QString& activationToken,
+                     QString* error) {
     ConsoleSetup setup = defaultConsoleSetup();
     setup.userTime = userTime;
+    setup.activationToken = activationToken;
     return startInTerminal(commandLine, setup, error);
 }
 
@@ -207,9 +216,10 @@ bool startInTerminal(const QString& commandLine, const ConsoleSetup& setup, QStr
 }
 
 bool startScriptInTerminal(const QString& scriptName, const QByteArray& bytes, quint32 userTime,
-                           QString* error) {
+                           const QString& activationToken, QString* error) {
     ConsoleSetup setup = defaultConsoleSetup();
     setup.userTime = userTime;
+    setup.activationToken = activationToken;
     return startScriptInTerminal(scriptName, bytes, setup, error);
 }
 

@@ -21,6 +21,9 @@ struct ConsoleSetup {
     // console, 0 when unknown. A window manager that keeps new windows from
     // stealing the focus gives it to the console only with this time.
     quint32 userTime = 0;
+    // On Wayland, an xdg-activation token made from that key or click: the
+    // compositor's counterpart of the time. Empty when unknown.
+    QString activationToken{};
 };
 
 // The editor's own setup: helpers beside its executable, the current
@@ -28,8 +31,8 @@ struct ConsoleSetup {
 ConsoleSetup defaultConsoleSetup();
 
 // A process ready to start: a terminal running the command, with the
-// helper folder at the front of PATH and the startup notification id that
-// carries the user's time.
+// helper folder at the front of PATH and the startup notification id or
+// activation token that carries the user's action.
 struct ConsoleLaunch {
     QString program;
     QStringList arguments;
@@ -55,8 +58,9 @@ std::optional<ConsoleLaunch> planScriptLaunch(const QString& scriptName, const Q
                                               const ConsoleSetup& setup, QString* error);
 
 // Starts a command line in a new terminal window without waiting for it;
-// userTime as in ConsoleSetup.
-bool startInTerminal(const QString& commandLine, quint32 userTime, QString* error);
+// userTime and activationToken as in ConsoleSetup.
+bool startInTerminal(const QString& commandLine, quint32 userTime, const QString& activationToken,
+                     QString* error);
 // The same with an explicit setup; pid receives the terminal's process id.
 bool startInTerminal(const QString& commandLine, const ConsoleSetup& setup, QString* error,
                      qint64* pid = nullptr);
@@ -65,7 +69,7 @@ bool startInTerminal(const QString& commandLine, const ConsoleSetup& setup, QStr
 // copy (see scriptfiles::privateCopy), which is removed at once when no
 // terminal starts.
 bool startScriptInTerminal(const QString& scriptName, const QByteArray& bytes, quint32 userTime,
-                           QString* error);
+                           const QString& activationToken, QString* error);
 bool startScriptInTerminal(const QString& scriptName, const QByteArray& bytes,
                            const ConsoleSetup& setup, QString* error, qint64* pid = nullptr);
 

@@ -1,5 +1,6 @@
 #include "platform/QtPlatform.h"
 
+#include "platform/ActivationToken.h"
 #include "platform/FileAccess.h"
 #include "platform/ProcessStarter.h"
 #include "platform/ScriptFiles.h"
@@ -174,7 +175,7 @@ bool QtPlatform::deleteFile(const QString& path, QString* error) {
 }
 
 bool QtPlatform::startProcess(const QString& commandLine, QString* error) {
-    return startInTerminal(commandLine, userTime_.latest(), error);
+    return startInTerminal(commandLine, userTime_.latest(), activationToken(), error);
 }
 
 bool QtPlatform::writeScript(const QString& path, const QByteArray& bytes, QString* error) {
@@ -182,7 +183,7 @@ bool QtPlatform::writeScript(const QString& path, const QByteArray& bytes, QStri
 }
 
 bool QtPlatform::startScript(const QString& name, const QByteArray& bytes, QString* error) {
-    return startScriptInTerminal(name, bytes, userTime_.latest(), error);
+    return startScriptInTerminal(name, bytes, userTime_.latest(), activationToken(), error);
 }
 
 void QtPlatform::showWindow(QWidget* window) {
