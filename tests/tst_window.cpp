@@ -13,7 +13,6 @@
 #include "platform/ReadableColours.h"
 #include "support/Editor.h"
 #include "support/Harness.h"
-#include "support/MemoryLimit.h"
 #include "textarea/KeyCodes.h"
 
 #include <QAccessible>
@@ -303,7 +302,7 @@ private slots:
                 e.state().clipText = QByteArray::fromRawData(
                     zeros, step == "big" ? 512 << 20 : Text1::largestDocument - 2);
             else if (step == "limit")
-                QVERIFY(limit.emplace(128 << 20).active());
+                QVERIFY(limit.emplace(128 << 20).active);
             else if (step.startsWith("sel ")) // in a document as opened, "ab cd"
                 e.type("ab cd"), text.clearUndoHistory(),
                     e.state().isSaved = true,
