@@ -1,5 +1,6 @@
-// Files as the editor keeps them: New, Open, Save and Save As with their
-// questions, titles and bytes on disk; writes on real full, read-only and
+// Files and text as the editor keeps them: New, Open, Save and Save As with
+// their questions, titles and bytes on disk, the question before closing or
+// a logout, Edit and indentation; writes on real full, read-only and
 // foreign disks, for other accounts, through links, ACLs and attributes;
 // the desktop services underneath (code pages, file access, message boxes).
 #include "app/Application.h"
@@ -174,6 +175,13 @@ struct Doc : Folder, Editor {
                      QTest::mouseClick(text().viewport(), Qt::LeftButton, {}, {5, 5});
                  }},
                 {"undone", [&] { undone = true; }},
+                {"events", [] { QCoreApplication::processEvents(); }},
+                {"logout", [&] { notes += form.sessionMayEnd() ? "ends " : "stays "; }},
+                {"spy",
+                 [&] {
+                     QObject::connect(&form, &Form1::savedChanged,
+                                      [&](bool saved) { notes += saved ? "saved " : "unsaved "; });
+                 }},
                 {"select", [&] { text().setSelectionRange(name.toLong(), bytes.toLong()); }},
                 {"drop", [&] { drop(arg.split(','), text().viewport()); }},
                 {"dropw", [&] { drop(arg.split(','), &form); }},
@@ -203,6 +211,7 @@ struct Doc : Folder, Editor {
                 {"K", [&] { run("file:K.java=k type:t fail:write~@/K.java s:K.java"); }},
                 {"bound", [&] { run("file:B=bound open:B type:~edit a:7 clear"); }},
                 {"end", [&] { run("key:Ctrl+End newline"); }},
+                {"U", [&] { run("show spy type:unsaved events"); }},
                 {"ed", [&] { run("show prog:kept desk:desk"), editing = true; }},
                 {"abcd", [&] { run("ed type:ab~cd saved"), text().clearUndoHistory(); }},
                 {"H", [&] { run("file:H=h open:H type:* file:temc.bat=javac~H"); }}};
@@ -278,6 +287,22 @@ const EditorRow editorRows[] = {
     {"file:S=s type:t a:7 o:S do:open", "q o |S|@/S|s|S=s"},
     {"type:t a:7 do:open", "q o <U>t * u|"},
     {"type:t a:6 o:S do:open", "q s <U>t * u|"},
+    // Asked before the window closes, or at a logout and then at the close
+    // that follows (No): Cancel or a save that did not happen keeps the
+    // window or the session; agreeing to end without saving also answers the
+    // close after it, until the text changes (U: unsaved text typed). The
+    // logout inhibitor follows savedChanged (spy).
+    {"U a:2 do:exit", "unsaved q <U>unsaved * u shown|"},
+    {"U a:7 do:exit", "unsaved q <U>unsaved * u|"},
+    {"U a:6 s:S.java do:exit", "unsaved q s |S.java|@/S.java|unsaved + u|S.java=unsaved"},
+    {"U a:6 do:exit", "unsaved q s <U>unsaved * u shown|"},
+    {"show spy logout a:7 do:exit", "ends <U>|"},
+    {"U a:2 a:7 logout do:exit", "unsaved stays q q <U>unsaved * u|"},
+    {"U a:7 a:7 logout do:exit", "unsaved ends q <U>unsaved * u|"},
+    {"U a:7 a:7 logout type:+ events do:exit", "unsaved ends q q <U>unsaved+ * u|"},
+    {"U a:6 a:7 s:S.java logout do:exit",
+     "unsaved saved ends q s |S.java|@/S.java|unsaved + u|S.java=unsaved"},
+    {"U a:6 a:7 logout do:exit", "unsaved stays q s q <U>unsaved * u|"},
     // Save As: a name without a suffix is a Java file, and the overwrite
     // question, asked again with the dialog on No, is about the file written.
     {"file:T.java= type:t s:T.java do:save", "s |T.java|@/T.java|t + u|T.java=t"},

@@ -1,8 +1,9 @@
-// The main window and its dialogs offscreen: the menus, the unsaved-text
-// question, the font dialog and the About box; what a reader or the eye gets from the text area:
-// the accessibility interface and its events in both code pages, colours that stay readable
-// whatever the desktop's scheme, the installed stand-ins for fonts and where
-// glyphs are drawn. Keys, focus and real X events are the end-to-end tests'.
+// The main window and its dialogs offscreen: the menus, the font dialog and
+// the About box; what a reader or the eye gets from the text area: the
+// accessibility interface and its events in both code pages, colours that
+// stay readable whatever the desktop's scheme, the installed stand-ins for
+// fonts and where glyphs are drawn. Keys, focus and real X events are the
+// end-to-end tests'.
 #include "about/frmAbout.h"
 #include "app/ClientFit.h"
 #include "editing/EditCommands.h"
@@ -22,7 +23,6 @@
 #include <QMenuBar>
 #include <QRadioButton>
 #include <QScrollBar>
-#include <QSignalSpy>
 #include <QtTest>
 #include <private/qguiapplication_p.h>
 #include <qpa/qplatformaccessibility.h>
@@ -33,24 +33,6 @@ using namespace tarnwick::test;
 using S = QsciScintillaBase;
 
 namespace {
-
-// Asked on closing, or at a logout and then on the close that follows (No).
-const struct QuestionRow {
-    const char* name;
-    bool logout, dirty, saveSucceeds, typeAfter, ends;
-    int answer, questions; // in all
-} questionRows[] = {
-    {"close: Cancel keeps it open", false, true, true, false, false, 2, 1},
-    {"close: No closes", false, true, true, false, true, 7, 1},
-    {"close: Yes saves and closes", false, true, true, false, true, 6, 1},
-    {"close: Yes, save cancelled: stays", false, true, false, false, false, 6, 1},
-    {"logout, saved: ends, nothing asked", true, false, true, false, true, 0, 0},
-    {"logout: Cancel keeps the session", true, true, true, false, false, 2, 2},
-    {"logout: No ends, the close asks nothing", true, true, true, false, true, 7, 1},
-    {"logout: No, then typing: the close asks", true, true, true, true, true, 7, 2},
-    {"logout: Yes saves and ends", true, true, true, false, true, 6, 1},
-    {"logout: Yes, save cancelled", true, true, false, false, false, 6, 2},
-};
 
 struct FontEditor : Editor {
     Form2* dialog() { return qobject_cast<Form2*>(form.form2Window()); }
@@ -199,34 +181,6 @@ private slots:
                  "&Run|comlne|Command &Line|F5 &Run|compro|Command &Prompt|F7 "
                  "&Run|ncomp|&Normal Compile|Ctrl+F5 &Run|nexec|Normal E&xecute|Ctrl+F7 "
                  "&Help|About|&About| &Help|Condi|&Conditions|");
-    }
-
-    // Cancel, or a save that did not happen, keeps the window or the
-    // session; agreeing to end without saving also answers the close after
-    // it, until the text changes. The logout inhibitor follows savedChanged.
-    void closeAsksAboutUnsavedText_data() { addRows(questionRows); }
-    void closeAsksAboutUnsavedText() {
-        const QuestionRow& r = row(questionRows);
-        Folder folder;
-        Editor e;
-        e.form.show();
-        QSignalSpy saved(&e.form, &Form1::savedChanged);
-        e.type(r.dirty ? "unsaved" : "");
-        QTRY_COMPARE(saved.count(), int(r.dirty)); // unsaved from the first change
-        // No: the close after a logout.
-        e.platform.messageAnswers = {MsgAnswer(r.answer), MsgAnswer::No};
-        e.platform.saveAnswers = {r.saveSucceeds ? FakePlatform::choose(folder.filePath("S.java"))
-                                                 : std::optional<FileChoice>()};
-        QVERIFY(!r.logout || e.form.sessionMayEnd() == r.ends);
-        e.type(r.typeAfter ? "+" : ""); // after a logout only
-        e.form.exit();
-        QCOMPARE(e.form.isVisible(), !r.ends && !r.logout);
-        QCOMPARE(readBytes("S.java"), r.answer == 6 && r.saveSucceeds ? "unsaved" : "(absent)");
-        const PlatformCall question{"messageBox", "Do you want to save the changes",
-                                    "File not saved", 3};
-        QCOMPARE(e.platform.callsOf("messageBox"), QList<PlatformCall>(r.questions, question));
-        // Saved again by a Yes at a logout; a close needs no inhibitor after it.
-        QCOMPARE(saved.count(), int(r.dirty) + (r.logout && r.answer == 6 && r.saveSucceeds));
     }
 
     // Shown as stored; sizes are the row plus 9 points; styles cover the text
