@@ -39,10 +39,8 @@ static QString illegible(const QImage& image, const QRect& region) {
     const QColor ground(std::ranges::max(counts.keys(), {}, [&](QRgb c) { return counts[c]; }));
     const auto contrast = [&](QRgb c) { return contrastRatio(QColor(c), ground); };
     const QColor ink(std::ranges::max(counts.keys(), {}, contrast));
-    if (contrast(ink.rgb()) < readableContrast)
-        return QString("ink %1 on %2: %3:1")
-            .arg(ink.name(), ground.name())
-            .arg(contrast(ink.rgb()));
+    if (const double seen = contrast(ink.rgb()); seen < readableContrast)
+        return QString("ink %1 on %2: %3:1").arg(ink.name(), ground.name()).arg(seen);
     return {};
 }
 
