@@ -111,11 +111,16 @@ struct Desktop {
     QImage screen() const {
         xdo({"mousemove", "1023", "767"});
         const QString stat = QString("/proc/%1/stat").arg(editor->processId());
-        for (QByteArrayList last, now; last.isEmpty() || now != last; QThread::msleep(300))
-            last = std::exchange(now, readBytes(stat).split(' ').mid(13, 2));
+        const auto cpu = [&] { return readBytes(stat).split(' ').mid(13, 2); };
+        for (QByteArrayList last, now = cpu(); now.size() == 2 && now != last; now = cpu())
+            last = now, QThread::msleep(300);
         Display* x = XOpenDisplay(display.toLatin1().constData());
-        XImage* i = XGetImage(x, DefaultRootWindow(x), 0, 0, 1024, 768, AllPlanes, ZPixmap);
-        XCloseDisplay(x); // the image is the client's memory
+        XImage* i =
+            x ? XGetImage(x, DefaultRootWindow(x), 0, 0, 1024, 768, AllPlanes, ZPixmap) : nullptr;
+        if (x)
+            XCloseDisplay(x); // the image is the client's memory
+        if (!i)
+            return {};
         return QImage(
             reinterpret_cast<uchar*>(i->data), 1024, 768, i->bytes_per_line, QImage::Format_RGB32,
             [](void* i) { XDestroyImage(static_cast<XImage*>(i)); }, i);

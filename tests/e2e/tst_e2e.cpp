@@ -33,9 +33,12 @@ using namespace std::literals;
 // the ink, where the glyphs' strokes cover whole pixels.
 static QString illegible(const QImage& image, const QRect& region) {
     QHash<QRgb, int> counts;
-    for (int y = region.top(); y <= region.bottom(); ++y)
-        for (int x = region.left(); x <= region.right(); ++x)
+    const QRect area = region.intersected(image.rect());
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
             ++counts[image.pixel(x, y) | 0xff000000u];
+    if (counts.isEmpty())
+        return "nothing of the screen could be read there";
     const QColor ground(std::ranges::max(counts.keys(), {}, [&](QRgb c) { return counts[c]; }));
     const auto contrast = [&](QRgb c) { return contrastRatio(QColor(c), ground); };
     const QColor ink(std::ranges::max(counts.keys(), {}, contrast));
