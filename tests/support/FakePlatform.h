@@ -76,6 +76,9 @@ public:
     // gives one, else starts nothing.
     bool startScript(const QString& name, const QByteArray& bytes, QString* error) override;
     std::function<bool(const QString& name, const QByteArray& bytes, QString* error)> startsScript;
+    // Where the compiler's messages are read from; none unless a test sets it.
+    QString messagesFile;
+    QString compilerMessagesFile() override { return messagesFile; }
     void showWindow(QWidget* window) override;
     void closeWindow(QWidget* window) override;
 
