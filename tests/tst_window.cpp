@@ -315,7 +315,8 @@ private slots:
             else if (step.startsWith("ed"))
                 e.form.action(step)->trigger();
             else if (step == "click")
-                QTest::mouseClick(text.viewport(), Qt::LeftButton, {}, QPoint(5, 5));
+                QTest::mouseClick(text.viewport(), Qt::LeftButton, {},
+                                  QPoint(5 + text.marginWidth(0), 5)); // in the text
             else if (step == "all" || step == "new")
                 step == "all" ? text.selectAll() : e.form.new_();
             else if (step == "open" || step == "cancelled")
