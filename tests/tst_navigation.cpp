@@ -3,6 +3,7 @@
 // keys and the context menu; and the script runner keeping what javac says.
 #include "navigation/CompilerMessages.h"
 #include "navigation/FindBox.h"
+#include "navigation/NavigationCommands.h"
 #include "platform/ReadableColours.h"
 #include "support/Editor.h"
 #include "support/Harness.h"
@@ -103,6 +104,7 @@ const struct MarkRow {
 } markRows[] = {
     {"marked on activation; F8 and Shift+F8 go round", "", "2e 4w", 2, 4},
     {"marks move with their lines", "insert", "4e 6w", 4, 6},
+    {"marks stay through Replace All", "replace", "2e 4w", 2, 4},
     {"New clears", "new", "", 0, 0},
     {"Open clears; the same messages are not read again", "open", "", 0, 0},
     {"Compile clears", "compile", "", 0, 0},
@@ -198,7 +200,7 @@ private slots:
     void marks() {
         const MarkRow& r = row(markRows);
         const Folder dir;
-        QVERIFY(writeBytes("Hello.java", "a\nb\nc\nd\ne\nf\n"));
+        QVERIFY(writeBytes("Hello.java", "x\nx\nx\nx\nx\nx\n"));
         const QByteArray record = dir.path().toUtf8() + '\0' +
                                   "Hello.java:3: error: ';' expected\nHello.java:5: warning: w\n";
         QVERIFY(writeBytes("m", record));
@@ -210,6 +212,8 @@ private slots:
         if (step == "insert") {
             e.text().setSelectionRange(0, 0);
             e.text().replaceSelectedBytes("x\ny\n");
+        } else if (step == "replace") {
+            QCOMPARE(navigation::replaceAll(e.text(), {"x", "yy", {}}, CodePage::SingleByte), 6);
         } else if (step == "new" || step == "compile") {
             e.form.action(step == "new" ? "new" : "compile")->trigger();
         } else if (step == "open") {
