@@ -37,9 +37,10 @@ bool findNext(Text1& text, const SearchRequest& request, bool forward) {
     const long end = qMax(text.anchorPosition(), text.caretPosition());
     std::optional<Match> found =
         forward ? needle->findForward(bytes, end) : needle->findBackward(bytes, start);
+    // Round the end, through what the first search did not cover.
     if (!found)
-        found = forward ? needle->findForward(bytes, 0)
-                        : needle->findBackward(bytes, qint64(bytes.size()));
+        found = forward ? needle->findForward(bytes, 0, end)
+                        : needle->findBackward(bytes, qint64(bytes.size()), start);
     if (!found)
         return false;
     text.setSelectionRange(long(found->start), long(found->end));

@@ -154,15 +154,19 @@ std::optional<Match> Needle::matchAt(std::string_view text, qint64 at) const {
     return Match{at, end};
 }
 
-std::optional<Match> Needle::findForward(std::string_view text, qint64 from) const {
+std::optional<Match> Needle::findForward(std::string_view text, qint64 from, qint64 until) const {
     const qint64 size = qint64(text.size());
+    const qint64 stop = until < 0 ? size : qMin(until, size);
+    // The bytes a match that starts before `stop` can reach.
+    const qint64 reach = qMin(size, stop + qint64(bytes_.size()) - 1);
     qint64 end = 0;
-    for (qint64 at = qMax<qint64>(from, 0); at < size; ++at) {
+    for (qint64 at = qMax<qint64>(from, 0); at < stop; ++at) {
         if (options_.matchCase) {
             // memmem is the C library's fast search; candidates are checked
             // for whole words only.
-            const void* hit =
-                ::memmem(text.data() + at, size_t(size - at), bytes_.data(), bytes_.size());
+            const void* hit = at >= reach ? nullptr
+                                          : ::memmem(text.data() + at, size_t(reach - at),
+                                                     bytes_.data(), bytes_.size());
             if (!hit)
                 return std::nullopt;
             at = static_cast<const char*>(hit) - text.data();
@@ -175,9 +179,10 @@ std::optional<Match> Needle::findForward(std::string_view text, qint64 from) con
     return std::nullopt;
 }
 
-std::optional<Match> Needle::findBackward(std::string_view text, qint64 before) const {
+std::optional<Match> Needle::findBackward(std::string_view text, qint64 before, qint64 from) const {
     qint64 end = 0;
-    for (qint64 at = qMin<qint64>(before, qint64(text.size())) - 1; at >= 0; --at) {
+    for (qint64 at = qMin<qint64>(before, qint64(text.size())) - 1; at >= qMax<qint64>(from, 0);
+         --at) {
         if (starts_[static_cast<unsigned char>(text[size_t(at)])] && accepted(text, at, &end) &&
             end <= before)
             return Match{at, end};

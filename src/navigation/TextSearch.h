@@ -38,10 +38,11 @@ public:
 
     // The match that starts exactly at `at`, if any.
     std::optional<Match> matchAt(std::string_view text, qint64 at) const;
-    // The first match starting at or after `from`.
-    std::optional<Match> findForward(std::string_view text, qint64 from) const;
-    // The last match ending at or before `before`.
-    std::optional<Match> findBackward(std::string_view text, qint64 before) const;
+    // The first match starting at or after `from` (and before `until`).
+    std::optional<Match> findForward(std::string_view text, qint64 from, qint64 until = -1) const;
+    // The last match ending at or before `before` (starting at or after
+    // `from`).
+    std::optional<Match> findBackward(std::string_view text, qint64 before, qint64 from = 0) const;
     // Every match from the start, none overlapping the one before.
     QList<Match> findAll(std::string_view text) const;
 
