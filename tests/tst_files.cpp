@@ -172,7 +172,9 @@ struct Doc : Folder, Editor {
                  }},
                 {"click",
                  [&] {
-                     QTest::mouseClick(text().viewport(), Qt::LeftButton, {}, {5, 5});
+                     // in the text, past the line numbers
+                     QTest::mouseClick(text().viewport(), Qt::LeftButton, {},
+                                       {5 + text().marginWidth(0), 5});
                  }},
                 {"undone", [&] { undone = true; }},
                 {"events", [] { QCoreApplication::processEvents(); }},

@@ -176,6 +176,11 @@ bool QtPlatform::startScript(const QString& name, const QByteArray& bytes, QStri
     return startScriptInTerminal(name, bytes, userTime_.latest(), error);
 }
 
+QString QtPlatform::compilerMessagesFile() {
+    return scriptfiles::compilerMessagesPath(QProcessEnvironment::systemEnvironment())
+        .value_or(QString());
+}
+
 void QtPlatform::showWindow(QWidget* window) {
     if (!window)
         return;

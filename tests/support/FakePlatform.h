@@ -41,6 +41,8 @@ public:
     std::function<void()> whileAsking;
     // What starting a script does; by default nothing starts.
     std::function<bool(const QString& name, const QByteArray& bytes, QString* error)> startsScript;
+    // Where the script runner is told to keep the compiler's messages.
+    QString messagesFile;
     // "service text" (as "write /tmp/x/A.java" or "start temr.bat") to the
     // reason it fails with. A failing read delivers the first half first.
     QHash<QString, QString> fail;
@@ -108,6 +110,7 @@ public:
         return !failing("start", name, error) &&
                (!startsScript || startsScript(name, bytes, error)) && (started << name, true);
     }
+    QString compilerMessagesFile() override { return messagesFile; }
     void showWindow(QWidget* window) override {
         calls.append({"show", window->objectName()}), window->show(), window->raise();
     }
