@@ -6,10 +6,11 @@ cmake_minimum_required(VERSION 3.25)
 
 # Each folder with the folders its sources may include, its own first.
 set(LAYERS
-    "app:app,about,document,editing,runner,fontdialog,textarea,state,platform"
+    "app:app,about,document,editing,navigation,runner,fontdialog,textarea,state,platform"
     "about:about,platform"
     "document:document,textarea,state,platform"
     "editing:editing,textarea,state,platform"
+    "navigation:navigation,textarea,state,platform"
     "runner:runner,platform"
     "fontdialog:fontdialog,textarea,state,platform"
     "textarea:textarea,platform"

@@ -1,5 +1,6 @@
-// Files as the editor keeps them: New, Open, Save and Save As with their
-// questions, titles and bytes on disk; writes on real full, read-only and
+// Files and text as the editor keeps them: New, Open, Save and Save As with
+// their questions, titles and bytes on disk, the question before closing or
+// a logout, Edit and indentation; writes on real full, read-only and
 // foreign disks, for other accounts, through links, ACLs and attributes;
 // the desktop services underneath (code pages, file access, message boxes).
 #include "app/Application.h"
@@ -9,9 +10,7 @@
 #include "platform/QtPlatform.h"
 #include "support/Editor.h"
 #include "support/Harness.h"
-#include "support/MemoryLimit.h"
 #include "support/OtherAccounts.h"
-#include "support/TmpfsMount.h"
 
 #include <QAbstractButton>
 #include <QClipboard>
@@ -32,6 +31,7 @@
 #include <numeric>
 #include <optional>
 
+#include <sys/mman.h>
 #include <unistd.h>
 
 using namespace tarnwick;
@@ -49,6 +49,9 @@ const QByteArray typed = allBytes(256) + QByteArray("\r\n\0end", 6);
 const QByteArray mixed = allBytes((1 << 20) + 256) + "a\r\nb\rc\nd\r\r\n\n\re\r" +
                          "\xc3(\xe2\x82\r\n\xf0\x9f\x98\xc0\xaf\xed\xa0\x80\xf4\x90\x80"
                          "\x80\xef\xbb\xbfGr\xc3\xbc\xc3\x9f\x65\xf0\x9f\x98\x80\xc3";
+// Untouched anonymous memory reads as zeros and costs nothing.
+const char* const zeros = static_cast<const char*>(
+    mmap(nullptr, size_t(Text1::largestDocument), PROT_READ, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0));
 // Keys around bytes that form no UTF-8 character (the lone FF, the C3 that
 // starts nothing, the cut four bytes): moved over, deleted, typed next to.
 const char* const oddKeys =
@@ -68,6 +71,23 @@ QByteArray listing(const QString& folder) {
 bool sh(const QString& folder, const QString& line, const QString& arg = {}) {
     return QProcess::execute("sh", {"-c", "cd \"$0\" && " + line, folder, arg}) == 0;
 }
+
+// A small tmpfs of its own (mounting needs root): real full and read-only
+// disks, which a write cannot tell from any other. fill() leaves exactly
+// `free` bytes to the file "filler".
+struct Tmpfs : QTemporaryDir {
+    bool mounted = sh(path(), "mount -t tmpfs -o size=64k,mode=0755 tmpfs .");
+    ~Tmpfs() { // lazily: a file there may still be open
+        if (mounted)
+            sh("/", "umount -l \"$1\"", path());
+    }
+    bool fill(int free) {
+        return sh(path(),
+                  "cat /dev/zero >filler 2>/dev/null; truncate -s -$1 filler && "
+                  "[ $(($(stat -f -c %a*%S .))) = $1 ]",
+                  QString::number(free));
+    }
+};
 
 // How seen() writes texts the user sees, each whole and exact.
 const char* const shortFor[][2] = {
@@ -93,18 +113,22 @@ const char* const shortFor[][2] = {
     {"<mem>", "Not enough memory\rThe last key or command could not be carried out.|Tarnwick|64 "},
     {"<uc>", "unsaved-changes"},
     {"<H>", "|H|@/H|(both) * u"},
-    {"<H.java>", "|H.java|@/H.java| +|H.java= filler= temc.bat="}};
+    {"<H.java>", "|H.java|@/H.java| +|H.java= filler= temc.bat="},
+    {"<kept>", "clip=kept desk=desk"},
+    {"<ab cd>", "desk=desk undo>ab cd shown|"}};
 
 // A folder of the test's own, the working folder, with an editor in it that
 // tells the user when memory runs out.
 struct Doc : Folder, Editor {
     explicit Doc(CodePage codePage = CodePage::SingleByte) : Editor(codePage) {
         static_cast<Application*>(qApp)->setPlatform(&platform);
+        qApp->clipboard()->clear();
     }
     ~Doc() { static_cast<Application*>(qApp)->setPlatform(nullptr); }
-    QByteArray notes;             // a refused drag, the file an emergency copy went to
-    std::optional<TmpfsMount> fs; // the folder ("@") of rows with an fs step
-    QTemporaryDir home;           // where an emergency copy goes when not beside the file
+    QByteArray notes;                     // a refused drag, the file an emergency copy went to
+    bool editing = false, undone = false; // seen() shows caret and keys; the text undone
+    std::optional<Tmpfs> fs;              // the folder ("@") of rows with an fs step
+    QTemporaryDir home;                   // where an emergency copy goes when not beside the file
     QString at() const { return fs ? fs->path() : path(); }
 
     // What the user does, one step a word ("~" for a space, "@" the folder):
@@ -129,6 +153,7 @@ struct Doc : Folder, Editor {
                 {"file", [&] { QVERIFY(writeBytes(file, bytes == "*" ? mixed : bytes)); }},
                 {"open", [&] { open(file); }},
                 {"type", [&] { type(arg == "*" ? typed : arg.toUtf8()); }},
+                {"keys", [&] { QTest::keyClicks(&text(), arg); }},
                 {"key", [&] { QTest::keySequence(&text(), QKeySequence(arg)), limit.reset(); }},
                 {"char", [&] { QTest::sendKeyEvent(QTest::Click, &text(), {}, arg, {}); }},
                 {"a", [&] { platform.messageAnswers.push_back(MsgAnswer(arg.toInt())); }},
@@ -136,8 +161,30 @@ struct Doc : Folder, Editor {
                 {"o", [&] { platform.openAnswers.push_back(FakePlatform::choose(file)); }},
                 {"do", [&] { form.action(arg)->trigger(), limit.reset(); }},
                 {"fail", [&] { platform.fail.insert(arg, "Input/output error"); }},
-                {"limit", [&] { QVERIFY(limit.emplace(arg.toLongLong() << 20).active()); }},
+                {"limit", [&] { QVERIFY(limit.emplace(arg.toLongLong() << 20).active); }},
                 {"clip", [&] { qApp->clipboard()->setText(QString(arg.toInt() << 20, 'x')); }},
+                {"desk", [&] { qApp->clipboard()->setText(arg); }},
+                {"prog",
+                 [&] {
+                     const qsizetype zeroes = arg == "big" ? 512 << 20 : Text1::largestDocument - 2;
+                     state().clipText = arg == "big" || arg == "huge"
+                                            ? QByteArray::fromRawData(zeros, zeroes)
+                                            : arg.toUtf8();
+                 }},
+                {"click",
+                 [&] {
+                     // in the text, past the line numbers
+                     QTest::mouseClick(text().viewport(), Qt::LeftButton, {},
+                                       {5 + text().marginWidth(0), 5});
+                 }},
+                {"undone", [&] { undone = true; }},
+                {"events", [] { QCoreApplication::processEvents(); }},
+                {"logout", [&] { notes += form.sessionMayEnd() ? "ends " : "stays "; }},
+                {"spy",
+                 [&] {
+                     QObject::connect(&form, &Form1::savedChanged,
+                                      [&](bool saved) { notes += saved ? "saved " : "unsaved "; });
+                 }},
                 {"select", [&] { text().setSelectionRange(name.toLong(), bytes.toLong()); }},
                 {"drop", [&] { drop(arg.split(','), text().viewport()); }},
                 {"dropw", [&] { drop(arg.split(','), &form); }},
@@ -148,7 +195,11 @@ struct Doc : Folder, Editor {
                 {"show", [&] { QVERIFY(showActive()); }},
                 {"undo", [&] { text().undo(); }},
                 {"newline", [&] { text().SendScintilla(QsciScintillaBase::SCI_NEWLINE); }},
-                {"fs", [&] { QVERIFY(arg == "ro" ? fs->makeReadOnly() : fs->fill(arg.toInt())); }},
+                {"fs",
+                 [&] {
+                     QVERIFY(arg == "ro" ? sh(at(), "mount -o remount,ro .")
+                                         : fs->fill(arg.toInt()));
+                 }},
                 {"emergency",
                  [&] {
                      EmergencyExit emergency(state(), text(), platform, home.path());
@@ -163,6 +214,9 @@ struct Doc : Folder, Editor {
                 {"K", [&] { run("file:K.java=k type:t fail:write~@/K.java s:K.java"); }},
                 {"bound", [&] { run("file:B=bound open:B type:~edit a:7 clear"); }},
                 {"end", [&] { run("key:Ctrl+End newline"); }},
+                {"U", [&] { run("show spy type:unsaved events"); }},
+                {"ed", [&] { run("show prog:kept desk:desk"), editing = true; }},
+                {"abcd", [&] { run("ed type:ab~cd saved"), text().clearUndoHistory(); }},
                 {"H", [&] { run("file:H=h open:H type:* file:temc.bat=javac~H"); }}};
             steps.value(verb, [&] { QFAIL(qPrintable("no such step: " + step)); })();
         }
@@ -202,8 +256,15 @@ struct Doc : Folder, Editor {
              (state().saveCompleted ? " +" : "") + (t.isUndoAvailable() ? " u" : "");
         if (t.anchorPosition() != t.caretPosition())
             s += QString(" [%1 %2]").arg(t.anchorPosition()).arg(t.caretPosition()).toUtf8();
-        if (state().indentLevel)
+        else if (editing)
+            s += " ^" + QByteArray::number(t.caretPosition());
+        if (state().indentLevel || editing)
             s += QString(" {%1 %2}").arg(state().indentLevel).arg(state().lastKeyCode).toUtf8();
+        const QByteArray clip = state().clipText, desk = qApp->clipboard()->text().toUtf8();
+        s += (clip.isEmpty() ? "" : " clip=" + (clip.size() > 99 ? "huge" : clip)) +
+             (desk.isEmpty() || desk.size() > 99 ? "" : " desk=" + desk);
+        if (undone)
+            t.undo(), s += " undo>" + t.bytes();
         s += (form.isVisible() ? " shown" : "") +
              (QDir::currentPath() == at() ? "" : " in " + QDir::currentPath().toUtf8()) + '|' +
              listing(at());
@@ -229,6 +290,22 @@ const EditorRow editorRows[] = {
     {"file:S=s type:t a:7 o:S do:open", "q o |S|@/S|s|S=s"},
     {"type:t a:7 do:open", "q o <U>t * u|"},
     {"type:t a:6 o:S do:open", "q s <U>t * u|"},
+    // Asked before the window closes, or at a logout and then at the close
+    // that follows (No): Cancel or a save that did not happen keeps the
+    // window or the session; agreeing to end without saving also answers the
+    // close after it, until the text changes (U: unsaved text typed). The
+    // logout inhibitor follows savedChanged (spy).
+    {"U a:2 do:exit", "unsaved q <U>unsaved * u shown|"},
+    {"U a:7 do:exit", "unsaved q <U>unsaved * u|"},
+    {"U a:6 s:S.java do:exit", "unsaved q s |S.java|@/S.java|unsaved + u|S.java=unsaved"},
+    {"U a:6 do:exit", "unsaved q s <U>unsaved * u shown|"},
+    {"show spy logout a:7 do:exit", "ends <U>|"},
+    {"U a:2 a:7 logout do:exit", "unsaved stays q q <U>unsaved * u|"},
+    {"U a:7 a:7 logout do:exit", "unsaved ends q <U>unsaved * u|"},
+    {"U a:7 a:7 logout type:+ events do:exit", "unsaved ends q q <U>unsaved+ * u|"},
+    {"U a:6 a:7 s:S.java logout do:exit",
+     "unsaved saved ends q s |S.java|@/S.java|unsaved + u|S.java=unsaved"},
+    {"U a:6 a:7 logout do:exit", "unsaved stays q s q <U>unsaved * u|"},
     // Save As: a name without a suffix is a Java file, and the overwrite
     // question, asked again with the dialog on No, is about the file written.
     {"file:T.java= type:t s:T.java do:save", "s |T.java|@/T.java|t + u|T.java=t"},
@@ -276,6 +353,44 @@ const EditorRow editorRows[] = {
     {"show type:abc select:1=1 saved key:Ctrl+Z", "<U> * shown|"},
     {"show type:abc select:1=1 saved key:Right", "<U>abc u shown|"},
     {"show type:abc select:1=1 saved key:Shift+Right", "<U>abc u [1 2] shown|"},
+    // Edit and indentation, in a shown window whose program clipboard holds
+    // "kept" and the desktop's "desk" (ed), or with "ab cd" as opened (abcd).
+    // Enter adds the level's Tabs, Tab raises it, a Backspace straight after
+    // an Enter lowers it; what is not typed into the text resets it. The
+    // desktop's clipboard is never touched by Edit; a paste that does not
+    // fit changes nothing, and in a single-byte code page a text its
+    // character set lacks is not pasted from the desktop at all.
+    {"ed keys:a\t\tb\r undone", "<U>a\t\tb\n\t\t * u ^7 {2 13} <kept> undo>a\t\tb\n shown|"},
+    {"ed keys:\txy key:Left keys:\r", "<U>\tx\ny\t * u ^5 {1 13} <kept> shown|"},
+    {"ed keys:\ta key:Num+Enter", "<U>\ta\n\t * u ^4 {1 13} <kept> shown|"},
+    {"ed keys:\t\ta\r\b\b", "<U>\t\ta\n * u ^4 {1 8} <kept> shown|"},
+    {"ed keys:a\r\b", "<U>a * u ^1 {0 8} <kept> shown|"},
+    {"ed keys:\ta\r key:Shift keys:\b", "<U>\ta\n * u ^3 {1 8} <kept> shown|"},
+    {"ed keys:ab\rcd key:Ctrl+A keys:\t", "<U>\t * u ^1 {1 9} <kept> shown|"},
+    {"ed keys:\t\tx\r key:Left", "<U>\t\tx\n\t\t * u ^5 {2 16777234} <kept> shown|"},
+    {"ed keys:\t\tx\r click", "<U>\t\tx\n\t\t * u ^0 {0 0} <kept> shown|"},
+    {"ed file:Hello.java=class~Hello~{}%0A keys:\t\tx\r a:7 o:Hello.java do:open",
+     "q o |Hello.java|@/Hello.java|class Hello {}\n ^0 {0 0} <kept> shown|Hello.java=class Hello "
+     "{}\n"},
+    {"ed keys:\t\tx\r a:7 do:open", "q o <U>\t\tx\n\t\t * u ^6 {2 13} <kept> shown|"},
+    {"ed keys:\t\tx\r a:7 do:new", "q <U> ^0 {2 13} <kept> shown|"},
+    {"abcd select:1=1 do:edcopy undone", "<U>ab cd ^1 {0 0} <ab cd>"},
+    {"abcd select:3=5 do:edcopy undone", "<U>ab cd [3 5] {0 0} clip=cd <ab cd>"},
+    {"abcd select:3=5 do:edcut undone", "<U>ab  * u ^3 {0 0} clip=cd <ab cd>"},
+    {"abcd select:0=3 prog: do:edpaste undone", "<U>cd * u ^0 {0 0} <ab cd>"},
+    {"abcd select:3=5 do:edpaste undone", "<U>ab kept * u ^7 {0 0} <kept> undo>ab cd shown|"},
+    {"abcd select:3=5 prog:\t\t do:edpaste undone", "<U>ab \t\t * u ^5 {0 0} clip=\t\t <ab cd>"},
+    {"abcd select:2=5 do:eddel undone", "<U>ab * u ^2 {0 0} <kept> undo>ab cd shown|"},
+    {"abcd select:3=5 prog:huge do:edpaste undone",
+     "The text could not be pasted\rThe text would grow larger than 2 GiB, the most the editor can "
+     "hold|Can't paste|64 <U>ab cd [3 5] {0 0} clip=huge <ab cd>"},
+    {"abcd select:3=5 prog:big limit:128 do:edpaste undone",
+     "The text could not be pasted\rNot enough memory|Can't paste|64 <U>ab cd [3 5] {0 0} "
+     "clip=huge <ab cd>"},
+    {"abcd select:3=5 desk:caf\u00e9 key:Ctrl+V undone",
+     "<U>ab caf\xE9 * u ^7 {0 16777249} clip=kept desk=caf\xC3\xA9 undo>ab cd shown|"},
+    {"abcd select:3=5 desk:\u041f key:Ctrl+V undone",
+     "<U>ab cd [3 5] {0 16777249} clip=kept desk=\xD0\x9F undo>ab cd shown|"},
     // Enter takes the file's first line break, LF where it has none; New
     // returns to LF.
     {"file:B=a%0D%0Ab%0Ac open:B end do:saveim do:new newline", "o <U>\n * + u|B=a\r\nb\nc\r\n"},
@@ -391,8 +506,8 @@ private slots:
             QSKIP("address sanitizer: a memory limit cannot produce a failed allocation");
         const bool utf8 = !strncmp(r.name, "utf8 ", 5);
         Doc d(utf8 ? CodePage::Utf8 : CodePage::SingleByte);
-        if (strstr(r.name, "fs:") && !d.fs.emplace().mounted())
-            QSKIP(qPrintable(d.fs->error()));
+        if (strstr(r.name, "fs:") && !d.fs.emplace().mounted)
+            QSKIP("cannot mount a tmpfs");
         QCOMPARE(d.text().SendScintilla(QsciScintillaBase::SCI_GETCODEPAGE), utf8 ? 65001L : 0L);
         d.run(r.name + (utf8 ? 5 : 0));
         QCOMPARE(d.seen(), QByteArray(r.seen));
@@ -408,8 +523,8 @@ private slots:
         if (::geteuid() != 0 || (strchr(r.scene, '$') && !(accounts = OtherAccounts::get(&why))))
             QSKIP(qPrintable("needs d.at() and other accounts: " + why));
         Doc d;
-        if (*r.disk && !d.fs.emplace().mounted())
-            QSKIP(qPrintable(d.fs->error()));
+        if (*r.disk && !d.fs.emplace().mounted)
+            QSKIP("cannot mount a tmpfs");
         const QByteArray text = allBytes(r.size);
         // Or the folders could not be removed.
         const auto unmark = qScopeGuard([&] { sh(d.at(), "chattr -a */work 2>/dev/null"); });

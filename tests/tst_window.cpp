@@ -1,9 +1,9 @@
-// The main window and its dialogs offscreen: the menus, the unsaved-text
-// question, the Edit commands and indentation, the font dialog and the About
-// box; what a reader or the eye gets from the text area: the accessibility
-// interface and its events in both code pages, colours that stay readable
-// whatever the desktop's scheme, the installed stand-ins for fonts and where
-// glyphs are drawn. Keys, focus and real X events are the end-to-end tests'.
+// The main window and its dialogs offscreen: the menus, the font dialog and
+// the About box; what a reader or the eye gets from the text area: the
+// accessibility interface and its events in both code pages, colours that
+// stay readable whatever the desktop's scheme, the installed stand-ins for
+// fonts and where glyphs are drawn. Keys, focus and real X events are the
+// end-to-end tests'.
 #include "about/frmAbout.h"
 #include "app/ClientFit.h"
 #include "editing/EditCommands.h"
@@ -13,12 +13,9 @@
 #include "platform/ReadableColours.h"
 #include "support/Editor.h"
 #include "support/Harness.h"
-#include "support/MemoryLimit.h"
-#include "textarea/KeyCodes.h"
 
 #include <QAccessible>
 #include <QAction>
-#include <QClipboard>
 #include <QGroupBox>
 #include <QLabel>
 #include <QListWidget>
@@ -26,86 +23,16 @@
 #include <QMenuBar>
 #include <QRadioButton>
 #include <QScrollBar>
-#include <QSignalSpy>
 #include <QtTest>
 #include <private/qguiapplication_p.h>
 #include <qpa/qplatformaccessibility.h>
 #include <qpa/qplatformintegration.h>
-
-#include <sys/mman.h>
 
 using namespace tarnwick;
 using namespace tarnwick::test;
 using S = QsciScintillaBase;
 
 namespace {
-
-// Asked on closing, or at a logout and then on the close that follows (No).
-const struct QuestionRow {
-    const char* name;
-    bool logout, dirty, saveSucceeds, typeAfter, ends;
-    int answer, questions; // in all
-} questionRows[] = {
-    {"close: Cancel keeps it open", false, true, true, false, false, 2, 1},
-    {"close: No closes", false, true, true, false, true, 7, 1},
-    {"close: Yes saves and closes", false, true, true, false, true, 6, 1},
-    {"close: Yes, save cancelled: stays", false, true, false, false, false, 6, 1},
-    {"logout, saved: ends, nothing asked", true, false, true, false, true, 0, 0},
-    {"logout: Cancel keeps the session", true, true, true, false, false, 2, 2},
-    {"logout: No ends, the close asks nothing", true, true, true, false, true, 7, 1},
-    {"logout: No, then typing: the close asks", true, true, true, true, true, 7, 2},
-    {"logout: Yes saves and ends", true, true, true, false, true, 6, 1},
-    {"logout: Yes, save cancelled", true, true, false, false, false, 6, 2},
-};
-
-// What steps leave: the text, the program's clipboard, anchor-caret, the
-// indent level and 1 if saved; the steps, on a fresh, focused window whose
-// program clipboard holds "kept" and the desktop's "desk": those named in
-// editing() ("sel A B" selects in a document as opened, "ab cd"), else typed
-// ("\t" Tab, "\r" Enter, "\b" Backspace); the last key; why a paste failed;
-// the text after one undo, if given ("ab cd" after a command on a selection).
-// A paste that does not fit, of a clipboard of untouched memory, changes
-// nothing. The desktop's clipboard is never touched; in a single-byte code
-// page a text its character set lacks is not pasted from it at all, rather
-// than with "?".
-const int enter = keyCodeEnter, bs = keyCodeBackspace, ctrl = Qt::Key_Control;
-const char* const tooLarge = "The text would grow larger than 2 GiB, the most the editor can hold";
-const char* const noMemory = "Not enough memory";
-const struct EditRow {
-    const char *name, *left;
-    QStringList steps;
-    int lastKey = 0;
-    const char* message = nullptr; // why a paste failed
-    QByteArray undone = {};
-} editRows[] = {
-    {"enter at the end", "a\t\tb\n\t\t|kept|7-7|2|0", {"a\t\tb\r"}, enter, {}, "a\t\tb\n"},
-    {"enter mid-line: Tabs at the end", "\tx\ny\t|kept|5-5|1|0", {"\txy", "Left", "\r"}, enter},
-    {"keypad Enter is Enter", "\ta\n\t|kept|4-4|1|0", {"\ta", "Num+Enter"}, enter},
-    {"backspaces after enter: one level less", "\t\ta\n|kept|4-4|1|0", {"\t\ta\r\b\b"}, bs},
-    {"backspace after enter at level 0", "a|kept|1-1|0|0", {"a\r\b"}, bs},
-    {"shift between enter and backspace", "\ta\n|kept|3-3|1|0", {"\ta\r", "Shift", "\b"}, bs},
-    {"Tab over a selection", "\t|kept|1-1|1|0", {"ab\rcd", "all", "\t"}, keyCodeTab},
-    {"caret keys keep", "\t\tx\n\t\t|kept|5-5|2|0", {"\t\tx\r", "Left"}, Qt::Key_Left},
-    {"click resets", "\t\tx\n\t\t|kept|0-0|0|0", {"\t\tx\r", "click"}},
-    {"completed Open resets", "class Hello {}\n|kept|0-0|0|1", {"\t\tx\r", "open"}},
-    {"Open that ends early keeps", "\t\tx\n\t\t|kept|6-6|2|0", {"\t\tx\r", "cancelled"}, enter},
-    {"New keeps", "|kept|0-0|2|1", {"\t\tx\r", "new"}, enter},
-    {"copy of nothing empties", "ab cd||1-1|0|1", {"sel 1 1", "edcopy"}},
-    {"copy", "ab cd|cd|3-5|0|1", {"sel 3 5", "edcopy"}},
-    {"cut", "ab |cd|3-3|0|0", {"sel 3 5", "edcut"}},
-    {"paste before any copy removes", "cd||0-0|0|0", {"sel 0 3", "clip ", "edpaste"}},
-    {"paste", "ab kept|kept|7-7|0|0", {"sel 3 5", "edpaste"}},
-    {"pasted Tabs: no level", "ab \t\t|\t\t|5-5|0|0", {"sel 3 5", "clip \t\t", "edpaste"}},
-    {"delete, the clipboard kept", "ab|kept|2-2|0|0", {"sel 2 5", "eddel"}},
-    {"paste past 2 GiB", "ab cd|huge|3-5|0|1", {"sel 3 5", "huge", "edpaste"}, 0, tooLarge},
-    {"no memory", "ab cd|huge|3-5|0|1", {"sel 3 5", "big", "limit", "edpaste"}, 0, noMemory},
-    {"desktop's Latin-1", "ab caf\xe9|kept|7-7|0|0", {"sel 3 5", "desk caf\u00e9", "Ctrl+V"}, ctrl},
-    {"desktop's Cyrillic", "ab cd|kept|3-5|0|1", {"sel 3 5", "desk \u041f", "Ctrl+V"}, ctrl},
-};
-
-// Untouched anonymous memory reads as zeros and costs nothing.
-const char* const zeros = static_cast<const char*>(
-    mmap(nullptr, size_t(Text1::largestDocument), PROT_READ, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0));
 
 struct FontEditor : Editor {
     Form2* dialog() { return qobject_cast<Form2*>(form.form2Window()); }
@@ -254,93 +181,6 @@ private slots:
                  "&Run|comlne|Command &Line|F5 &Run|compro|Command &Prompt|F7 "
                  "&Run|ncomp|&Normal Compile|Ctrl+F5 &Run|nexec|Normal E&xecute|Ctrl+F7 "
                  "&Help|About|&About| &Help|Condi|&Conditions|");
-    }
-
-    // Cancel, or a save that did not happen, keeps the window or the
-    // session; agreeing to end without saving also answers the close after
-    // it, until the text changes. The logout inhibitor follows savedChanged.
-    void closeAsksAboutUnsavedText_data() { addRows(questionRows); }
-    void closeAsksAboutUnsavedText() {
-        const QuestionRow& r = row(questionRows);
-        Folder folder;
-        Editor e;
-        e.form.show();
-        QSignalSpy saved(&e.form, &Form1::savedChanged);
-        e.type(r.dirty ? "unsaved" : "");
-        QTRY_COMPARE(saved.count(), int(r.dirty)); // unsaved from the first change
-        // No: the close after a logout.
-        e.platform.messageAnswers = {MsgAnswer(r.answer), MsgAnswer::No};
-        e.platform.saveAnswers = {r.saveSucceeds ? FakePlatform::choose(folder.filePath("S.java"))
-                                                 : std::optional<FileChoice>()};
-        QVERIFY(!r.logout || e.form.sessionMayEnd() == r.ends);
-        e.type(r.typeAfter ? "+" : ""); // after a logout only
-        e.form.exit();
-        QCOMPARE(e.form.isVisible(), !r.ends && !r.logout);
-        QCOMPARE(readBytes("S.java"), r.answer == 6 && r.saveSucceeds ? "unsaved" : "(absent)");
-        const PlatformCall question{"messageBox", "Do you want to save the changes",
-                                    "File not saved", 3};
-        QCOMPARE(e.platform.callsOf("messageBox"), QList<PlatformCall>(r.questions, question));
-        // Saved again by a Yes at a logout; a close needs no inhibitor after it.
-        QCOMPARE(saved.count(), int(r.dirty) + (r.logout && r.answer == 6 && r.saveSucceeds));
-    }
-
-    void editing_data() { addRows(editRows); }
-    void editing() {
-        const EditRow& r = row(editRows);
-        Folder folder;
-        QVERIFY(writeBytes("Hello.java", "class Hello {}\n"));
-        Editor e;
-        QVERIFY(e.showActive());
-        Text1& text = e.text();
-        QString desktop = QStringLiteral("desk");
-        QGuiApplication::clipboard()->setText(desktop), e.state().clipText = "kept";
-        e.platform.messageAnswers = {MsgAnswer::No};
-        std::optional<MemoryLimit> limit;
-        for (const QString& step : r.steps) {
-            if (step == "limit" && !canLimitMemory)
-                QSKIP("a sanitizer's allocator never fails under a limit");
-            if (step == "huge" || step == "big")
-                e.state().clipText = QByteArray::fromRawData(
-                    zeros, step == "big" ? 512 << 20 : Text1::largestDocument - 2);
-            else if (step == "limit")
-                QVERIFY(limit.emplace(128 << 20).active());
-            else if (step.startsWith("sel ")) // in a document as opened, "ab cd"
-                e.type("ab cd"), text.clearUndoHistory(),
-                    e.state().isSaved = true,
-                    text.setSelectionRange(step.mid(4, 1).toLong(), step.mid(6).toLong());
-            else if (step.startsWith("clip "))
-                e.state().clipText = step.mid(5).toUtf8();
-            else if (step.startsWith("desk "))
-                QGuiApplication::clipboard()->setText(desktop = step.mid(5));
-            else if (step.startsWith("ed"))
-                e.form.action(step)->trigger();
-            else if (step == "click")
-                QTest::mouseClick(text.viewport(), Qt::LeftButton, {}, QPoint(5, 5));
-            else if (step == "all" || step == "new")
-                step == "all" ? text.selectAll() : e.form.new_();
-            else if (step == "open" || step == "cancelled")
-                step == "open" ? e.open(folder.filePath("Hello.java"))
-                               : (e.platform.openAnswers = {std::nullopt}, e.form.open());
-            else if (step.contains('+') || step == "Left" || step == "Shift")
-                QTest::keySequence(&text, QKeySequence(step));
-            else
-                QTest::keyClicks(&text, step);
-        }
-        limit.reset();
-        const PlatformCall failed{
-            "messageBox", "The text could not be pasted\r" + QString(r.message), "Can't paste", 64};
-        QVERIFY(!r.message || e.platform.calls == QList<PlatformCall>{failed});
-        const EditorState& s = e.state();
-        QCOMPARE(text.bytes() + '|' + (s.clipText.size() > 99 ? "huge" : s.clipText) +
-                     QString::asprintf("|%ld-%ld|%d|%d", text.anchorPosition(),
-                                       text.caretPosition(), s.indentLevel, s.isSaved)
-                         .toLatin1(),
-                 r.left);
-        QCOMPARE(s.lastKeyCode, r.lastKey);
-        QCOMPARE(QGuiApplication::clipboard()->text(), desktop);
-        QTest::keyClick(&text, Qt::Key_Z, Qt::ControlModifier);
-        const QByteArray undone = r.steps[0].startsWith("sel") ? "ab cd" : r.undone;
-        QVERIFY(undone.isNull() || text.bytes() == undone);
     }
 
     // Shown as stored; sizes are the row plus 9 points; styles cover the text

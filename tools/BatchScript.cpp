@@ -103,6 +103,18 @@ std::optional<Invocation> parseArguments(const std::vector<std::string_view>& ar
     return std::nullopt;
 }
 
+bool isCompilerLine(std::string_view command) {
+    const auto end = command.find_first_of(" \t");
+    return command.substr(0, end) == "javac";
+}
+
+std::string compilerRecord(std::string_view folder, std::string_view errorOutput) {
+    std::string record(folder);
+    record += '\0';
+    record += errorOutput;
+    return record;
+}
+
 std::string refusalMessage(int lineNumber) {
     return "tarnwick-batch: line " + std::to_string(lineNumber) +
            " holds a NUL byte and was not run";

@@ -51,6 +51,17 @@ std::optional<Invocation> parseArguments(const std::vector<std::string_view>& ar
 inline constexpr const char* usage =
     "usage: tarnwick-batch SCRIPT | tarnwick-batch --copy COPY NAME";
 
+// Whether a line runs the Java compiler (its first word is "javac"): what
+// it writes to its error output is also kept for the editor, which marks
+// the lines the messages name.
+bool isCompilerLine(std::string_view command);
+// Where to keep it: the editor passes a file of its private folder in this
+// variable (src/platform/ScriptFiles.h names it too).
+inline constexpr const char* compilerMessagesVariable = "TARNWICK_COMPILER_MESSAGES";
+// What is kept: the folder the compiler ran in, which the names in its
+// messages are relative to, a NUL, then the error output as it came.
+std::string compilerRecord(std::string_view folder, std::string_view errorOutput);
+
 // What the runner says on stderr instead of running a refused line.
 std::string refusalMessage(int lineNumber);
 

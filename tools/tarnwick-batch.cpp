@@ -6,6 +6,7 @@
 //        tarnwick-batch --copy COPY NAME   (a private copy of NAME's bytes,
 //                                           removed once read)
 #include "BatchScript.h"
+#include "CompilerOutput.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -101,7 +102,16 @@ int main(int argc, char* argv[]) {
         }
         // system() runs /bin/sh -c and ignores Ctrl+C while the line runs, so
         // an interrupted javac still leaves the script to reach its last line.
-        const int result = std::system(step.command.c_str());
+        const char* messages = std::getenv(tarnwick::batch::compilerMessagesVariable);
+        int result = 0;
+        if (messages && *messages && tarnwick::batch::isCompilerLine(step.command)) {
+            std::string errorOutput;
+            result = tarnwick::batch::runKeepingErrorOutput(step.command, errorOutput);
+            tarnwick::batch::keepPrivately(
+                messages, tarnwick::batch::compilerRecord(workingFolder(), errorOutput));
+        } else {
+            result = std::system(step.command.c_str());
+        }
         status = WIFEXITED(result) ? WEXITSTATUS(result) : 1;
     }
     return status;

@@ -135,6 +135,9 @@ void Form1::createMenus() {
     addAction(openBar);
     connect(openBar, &QAction::triggered, this, &Form1::openMenuBar);
 
+    createTextCommands();
+
+    // Every shortcut of the window, the text area's own commands included.
     QList<QKeySequence> menuKeys{openBar->shortcut()};
     for (QAction* action : std::as_const(actions_)) {
         if (!action->shortcut().isEmpty())

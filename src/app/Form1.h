@@ -2,6 +2,7 @@
 
 #include "document/DocumentCommands.h"
 #include "fontdialog/FontDialogMemory.h"
+#include "navigation/NavigationCommands.h"
 #include "state/EditorState.h"
 #include "state/FontSettings.h"
 
@@ -18,6 +19,7 @@ class KeyHoldFilter;
 
 namespace tarnwick {
 
+class FindBox;
 class PlatformServices;
 class Text1;
 
@@ -71,9 +73,22 @@ public slots:
     // Help
     void About();
     void Condi();
+    // The text area's own commands: on keys and its context menu, never on
+    // the menu bar (Form1Navigation.cpp).
+    void goToLine();
+    void find();
+    void replace();
+    void findNext();
+    void findPrevious();
+    void nextError();
+    void previousError();
+    // The last compile's messages, when they are new (also each time the
+    // window becomes active again, as when a console closes).
+    void followCompile();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
@@ -87,6 +102,13 @@ private:
     QAction* addCommand(QMenu* menu, const QString& name, const QString& caption,
                         const QKeySequence& shortcut, void (Form1::*slot)());
     void connectText1Events();
+    void createTextCommands();
+    QAction* addTextCommand(const QString& name, const QString& caption,
+                            const QKeySequence& shortcut, void (Form1::*slot)());
+    void openFindBox(bool replacing);
+    void searchFromBox(bool forward);
+    void replaceFromBox();
+    void replaceAllFromBox();
     // Files dropped from the desktop (Form1Drop.cpp): one local file opens
     // as with Open, anything else is refused.
     void acceptFileDrops();
@@ -127,6 +149,9 @@ private:
     // Outlives every opening of the font dialog.
     FontDialogMemory fontDialogMemory_;
     QPointer<QWidget> about_;
+    QPointer<FindBox> findBox_;
+    navigation::SearchRequest search_;
+    navigation::CompileWatch compileWatch_;
     bool lastSaved_ = true;
     // The user let the session end without saving; until the next change.
     bool sessionEndAgreed_ = false;

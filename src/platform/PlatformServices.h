@@ -95,6 +95,11 @@ public:
     // under the same name never reaches it.
     virtual bool startScript(const QString& name, const QByteArray& bytes, QString* error) = 0;
 
+    // Where the script runner keeps the error output of the last compiler
+    // line a console of this editor ran (a private file of the user's);
+    // empty when there is no private folder for it.
+    virtual QString compilerMessagesFile() = 0;
+
     // Modeless; a visible window is brought forward.
     virtual void showWindow(QWidget* window) = 0;
     // Runs the window's close handling; a window that is not open is left alone.

@@ -85,6 +85,9 @@ ConsoleSetup defaultConsoleSetup() {
     setup.helperDirectory = helperDirectoryFor(QCoreApplication::applicationDirPath());
     setup.workingDirectory = QDir::currentPath();
     setup.environment = QProcessEnvironment::systemEnvironment();
+    if (const std::optional<QString> messages =
+            scriptfiles::compilerMessagesPath(setup.environment))
+        setup.environment.insert(scriptfiles::compilerMessagesVariable, *messages);
     setup.loginShell = userLoginShell();
     return setup;
 }

@@ -186,6 +186,11 @@ bool QtPlatform::startScript(const QString& name, const QByteArray& bytes, QStri
     return startScriptInTerminal(name, bytes, userTime_.latest(), activationToken(), error);
 }
 
+QString QtPlatform::compilerMessagesFile() {
+    return scriptfiles::compilerMessagesPath(QProcessEnvironment::systemEnvironment())
+        .value_or(QString());
+}
+
 void QtPlatform::showWindow(QWidget* window) {
     if (!window)
         return;

@@ -28,6 +28,7 @@ public:
     bool startProcess(const QString& commandLine, QString* error) override;
     bool writeScript(const QString& path, const QByteArray& bytes, QString* error) override;
     bool startScript(const QString& name, const QByteArray& bytes, QString* error) override;
+    QString compilerMessagesFile() override;
     void showWindow(QWidget* window) override;
     void closeWindow(QWidget* window) override;
 

@@ -166,4 +166,11 @@ std::optional<QString> privateCopy(const QString& scriptName, const QByteArray& 
     return QFile::decodeName(path);
 }
 
+std::optional<QString> compilerMessagesPath(const QProcessEnvironment& environment) {
+    const std::optional<QByteArray> folder = privateFolder(environment, nullptr);
+    if (!folder)
+        return std::nullopt;
+    return QFile::decodeName(*folder) + QStringLiteral("/tarnwick-%1.javac").arg(::getpid());
+}
+
 } // namespace tarnwick::scriptfiles

@@ -34,4 +34,11 @@ bool write(const QString& path, const QByteArray& bytes, QString* error);
 std::optional<QString> privateCopy(const QString& scriptName, const QByteArray& bytes,
                                    const QProcessEnvironment& environment, QString* error);
 
+// The variable that tells the script runner where to keep what a compiler
+// line writes to its error output (tools/BatchScript.h names it too).
+inline const QString compilerMessagesVariable = QStringLiteral("TARNWICK_COMPILER_MESSAGES");
+// That file for this editor: in the same private folder as the copies, named
+// after the process, so two editors never read each other's compile.
+std::optional<QString> compilerMessagesPath(const QProcessEnvironment& environment);
+
 } // namespace tarnwick::scriptfiles

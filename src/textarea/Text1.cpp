@@ -63,6 +63,11 @@ void Text1::configure() {
     // Keep the layout of every line on screen, not only the caret's: a long
     // line above or below the caret was laid out again at every repaint.
     SendScintilla(SCI_SETLAYOUTCACHE, SC_CACHE_PAGE);
+    // Redo on the key other desktop editors also use, beside Ctrl+Y.
+    standardCommands()
+        ->find(QsciCommand::Redo)
+        ->setAlternateKey(QKeyCombination(Qt::CTRL | Qt::SHIFT, Qt::Key_Z).toCombined());
+    configureMargin();
     clearDocument();
 
     appearance_.family = installedFamilyFor(QStringLiteral("MS Sans Serif"));
@@ -150,6 +155,7 @@ bool Text1::replaceSelectedBytes(const QByteArray& bytes) {
         SendScintilla(SCI_GOTOPOS, start + long(bytes.size()));
     }
     SendScintilla(SCI_ENDUNDOACTION);
+    fitLineNumbers();
     // The undo history records an insertion before making it, so a failed
     // one may have left a step that never happened; undoing it would
     // delete text that is really there.
@@ -163,6 +169,7 @@ void Text1::appendBytes(const QByteArray& bytes) {
     SendScintilla(SCI_BEGINUNDOACTION);
     SendScintilla(SCI_APPENDTEXT, bytes.size(), bytes.constData());
     SendScintilla(SCI_ENDUNDOACTION);
+    fitLineNumbers();
     tellReader();
 }
 
@@ -220,6 +227,7 @@ void Text1::restoreDocument(ScintillaDocument previous,
     SendScintilla(SCI_SETMODEVENTMASK, changeNoticeMask());
     // Nothing changed for a reader.
     replacedForReader_.reset();
+    fitLineNumbers();
 }
 
 void Text1::replaceDocument(qint64 reserve) {
@@ -249,6 +257,7 @@ void Text1::finishNewDocument(int eolMode) {
     emit aboutToChange();
     if (readerListens())
         ensureCharacterIndex();
+    fitLineNumbers();
     tellReader();
 }
 
@@ -280,6 +289,7 @@ bool Text1::event(QEvent* e) {
     }
     const bool handled = QsciScintilla::event(e);
     // Keys, input methods and shortcuts edit the text from here.
+    fitLineNumbers();
     tellReader();
     return handled;
 }
@@ -287,6 +297,7 @@ bool Text1::event(QEvent* e) {
 bool Text1::viewportEvent(QEvent* e) {
     const bool handled = QsciScintilla::viewportEvent(e);
     // Clicks, drops and the context menu edit the text from here.
+    fitLineNumbers();
     tellReader();
     return handled;
 }

@@ -9,10 +9,14 @@
 #include <QAccessible>
 #include <QKeySequence>
 #include <QList>
+#include <QPair>
 #include <QRgb>
 
 #include <limits>
 #include <optional>
+
+class QAction;
+class QMenu;
 
 namespace tarnwick {
 
@@ -81,6 +85,39 @@ public:
 
     // Keys the menu bar owns: the text area neither claims nor binds them.
     void setReservedShortcuts(const QList<QKeySequence>& keys);
+    // Commands the context menu offers after the component's own entries.
+    void setContextActions(const QList<QAction*>& actions) { contextActions_ = actions; }
+    // The context menu as a right click shows it; the caller owns it.
+    QMenu* createContextMenu();
+
+    // Line numbers, compiler marks and moving between lines
+    // (Text1Navigation.cpp). Lines count from 0.
+    void setLineNumbersShown(bool shown);
+    bool lineNumbersShown() const { return lineNumbers_; }
+    int lineCount() const;
+    int caretLine() const;
+    // The caret at the start of the line, with nothing selected, on screen.
+    void goToLine(int line);
+    // Replaces every range (in order, not overlapping) with the same bytes,
+    // as one undo step; the caret after the last replacement. False, with
+    // the text unchanged, when the result would be larger than
+    // largestDocument.
+    bool replaceRanges(const QList<QPair<qint64, qint64>>& ranges, const QByteArray& bytes);
+    // A line the last compile had something to say about: a marker in the
+    // margin and the message under the line. Both belong to the document, so
+    // they move with their line as the text is edited, and a new document
+    // (New, Open) starts without them.
+    struct LineMark {
+        int line = 0;
+        bool warning = false;
+        QByteArray message; // in the code page's bytes, lines joined by LF
+    };
+    void setLineMarks(const QList<LineMark>& marks);
+    // The marked lines in order, and what is shown under each.
+    QList<LineMark> lineMarks() const;
+    // The next marked line after `from` (before it when !forward), wrapping
+    // around the end; none when nothing is marked.
+    std::optional<int> nextMarkedLine(int from, bool forward) const;
 
     // Appearance of the whole text (Text1Appearance.cpp).
     void setFontFamily(const QString& family);
@@ -117,6 +154,7 @@ protected:
     void keyReleaseEvent(QKeyEvent* e) override;
     void mousePressEvent(QMouseEvent* e) override;
     void focusOutEvent(QFocusEvent* e) override;
+    void contextMenuEvent(QContextMenuEvent* e) override;
 
 private:
     // QString and line/index access, and the component's document wrapper,
@@ -132,6 +170,10 @@ private:
     using QsciScintilla::text;
 
     static constexpr int strikeIndicator = 8;
+    static constexpr int errorMarker = 0;
+    static constexpr int warningMarker = 1;
+    static constexpr int markerMask = (1 << errorMarker) | (1 << warningMarker);
+    static constexpr int messageStyle = 40;
     // Change notices that carry the inserted or deleted text make QScintilla
     // count characters from the start of the document for each edit, and
     // raise its own accessibility events with those counts. The "before"
@@ -175,6 +217,12 @@ private:
     void replaceDocument(qint64 reserve);
     void finishNewDocument(int eolMode);
     int changeNoticeMask() const;
+    // Text1Navigation.cpp
+    void configureMargin();
+    void applyMarginAppearance();
+    // The margin as wide as the largest line number needs; measured again
+    // only when the number of digits or the font changes.
+    void fitLineNumbers(bool fontChanged = false);
 
     // Text1Accessibility.cpp
     static bool readerListens() { return QAccessible::isActive(); }
@@ -187,6 +235,9 @@ private:
 
     Appearance appearance_;
     QList<QKeySequence> reserved_;
+    QList<QAction*> contextActions_;
+    bool lineNumbers_ = true;
+    int marginDigits_ = 0;
     bool loading_ = false;
     TypedKeys typedKeys_;
     CodePage codePage_ = CodePage::SingleByte;

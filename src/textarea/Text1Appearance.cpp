@@ -94,6 +94,8 @@ void Text1::applyAppearance() {
     SendScintilla(
         SCI_SETSELFORE, 1,
         readableOn(highlight, palette().color(QPalette::Active, QPalette::HighlightedText)));
+    applyMarginAppearance();
+    fitLineNumbers(true);
 }
 
 void Text1::fillStrikeout(qint64 position, qint64 length) {

@@ -1,11 +1,9 @@
 #!/usr/bin/python3
-"""A screen reader's view of the editor over AT-SPI: finds tarnwick's text,
-prints "ready", then takes each step of the arguments ("type:TEXT" or
-"key:NAME", through xdotool) and prints a line: the step, the text, the caret
-and the (offset, text) insert events it brought."""
-import subprocess
-import sys
-import time
+# A screen reader's view of the editor over AT-SPI: finds tarnwick's text,
+# prints "ready", then takes each step of the arguments ("type:TEXT" or
+# "key:NAME", through xdotool) and prints a line: the step, the text, the caret
+# and the (offset, text) insert events it brought.
+import subprocess, sys, time
 
 import pyatspi
 from gi.repository import GLib
@@ -14,10 +12,9 @@ inserted = []
 
 
 def settle(seconds):  # lets the events on their way arrive
-    for _ in range(int(seconds / 0.02)):
-        while GLib.MainContext.default().iteration(False):
-            pass
-        time.sleep(0.02)
+    deadline = time.monotonic() + seconds
+    while time.monotonic() < deadline:
+        GLib.MainContext.default().iteration(False) or time.sleep(0.02)
 
 
 def find_text():
@@ -39,7 +36,7 @@ settle(0.5)
 print("ready", flush=True)
 for step in sys.argv[1:]:
     kind, _, argument = step.partition(":")  # xdotool's "type" or "key"
-    del inserted[:]
+    inserted.clear()
     subprocess.run(["xdotool", kind, "--delay", "60", argument], check=True)
     settle(1.5)
     print(step, repr(text.getText(0, -1)), text.caretOffset, repr(inserted), flush=True)

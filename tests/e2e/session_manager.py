@@ -14,8 +14,7 @@ node = Gio.DBusNodeInfo.new_for_xml("""<node>
   <arg type="u" direction="out"/></method></interface>
 <interface name="org.freedesktop.portal.Inhibit"><method name="Inhibit"><arg type="s"/>
   <arg type="u"/><arg type="a{sv}"/><arg type="o" direction="out"/></method></interface>
-<interface name="org.freedesktop.portal.Request"><method name="Close"/></interface>
-</node>""")
+<interface name="org.freedesktop.portal.Request"><method name="Close"/></interface></node>""")
 calls = []
 
 

@@ -1,7 +1,8 @@
 #pragma once
 
 // What every offscreen test program shares: tables of rows as plain data, a
-// folder of its own, and files read and written whole.
+// folder of its own, files read and written whole, and a real shortage of
+// memory.
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
@@ -11,6 +12,9 @@
 #include <QTest>
 
 #include <cstddef>
+
+#include <sys/resource.h>
+#include <unistd.h>
 
 namespace tarnwick::test {
 
@@ -50,5 +54,30 @@ inline QByteArray readBytes(const QString& path) {
 inline QStringList filesIn(const QString& folder) {
     return QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
 }
+
+// Address sanitizer reserves terabytes of address space up front, so a limit
+// on it cannot produce an ordinary allocation failure there.
+#ifdef TARNWICK_SANITIZE
+inline constexpr bool canLimitMemory = false;
+#else
+inline constexpr bool canLimitMemory = true;
+#endif
+
+// Lets the process map only `headroom` more bytes than it has mapped now,
+// while it lives: a real allocation failure, as on a machine out of memory.
+struct MemoryLimit {
+    rlimit saved{};
+    bool active = false;
+    explicit MemoryLimit(qint64 headroom) {
+        getrlimit(RLIMIT_AS, &saved);
+        rlimit limited = saved;
+        const QByteArray statm = readBytes("/proc/self/statm");
+        limited.rlim_cur =
+            rlim_t(statm.split(' ').value(0).toLongLong() * getpagesize() + headroom);
+        active = statm != "(absent)" && setrlimit(RLIMIT_AS, &limited) == 0;
+    }
+    ~MemoryLimit() { setrlimit(RLIMIT_AS, &saved); }
+    Q_DISABLE_COPY_MOVE(MemoryLimit)
+};
 
 } // namespace tarnwick::test
