@@ -2,10 +2,13 @@
 
 #include "platform/ActivationToken.h"
 #include "platform/FileAccess.h"
+#include "platform/ModalDialog.h"
 #include "platform/ProcessStarter.h"
 #include "platform/ScriptFiles.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
+#include <QCompleter>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -14,6 +17,7 @@
 #include <QMessageBox>
 #include <QPointer>
 #include <QWidget>
+#include <QWindow>
 
 #include <limits>
 
@@ -55,6 +59,25 @@ private:
     QPointer<QWidget> window_;
     QPointer<QWidget> focus_;
 };
+
+// Qt's own file dialog as its static functions make it, shown through
+// showModal; the save dialog asks nothing about overwriting.
+QString chosenFile(QWidget* owner, const FileFilter& filter, QFileDialog::AcceptMode mode) {
+    QFileDialog dialog(owner, QString(), QDir::currentPath(), dialogFilter(filter));
+    dialog.setAcceptMode(mode);
+    dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile
+                                                       : QFileDialog::AnyFile);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    showModal(dialog);
+    // The name's completion list is a window without a parent, which Qt
+    // would mark on X11 as transient for its hidden leader window; window
+    // managers reject that (mutter: "Invalid WM_TRANSIENT_FOR").
+    for (QCompleter* completer : dialog.findChildren<QCompleter*>()) {
+        completer->popup()->winId();
+        completer->popup()->windowHandle()->setTransientParent(dialog.windowHandle());
+    }
+    return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
+}
 
 std::optional<FileChoice> choiceFrom(const QString& path) {
     if (path.isEmpty())
@@ -108,6 +131,7 @@ MsgAnswer QtPlatform::messageBox(const QString& text, MsgStyle style, const QStr
         box.setEscapeButton(QMessageBox::Cancel);
         break;
     }
+    showModal(box);
     switch (box.exec()) {
     case QMessageBox::Yes:
         return MsgAnswer::Yes;
@@ -130,20 +154,18 @@ QString QtPlatform::inputBox(const QString& prompt, const QString& title) {
     // longer paste without a word; the caller decides what is too long.
     if (auto* edit = dialog.findChild<QLineEdit*>())
         edit->setMaxLength(std::numeric_limits<int>::max());
+    showModal(dialog);
     return dialog.exec() == QDialog::Accepted ? dialog.textValue() : QString();
 }
 
 std::optional<FileChoice> QtPlatform::openFileDialog(const FileFilter& filter) {
     const FocusReturn focusReturn(dialogParent_);
-    return choiceFrom(QFileDialog::getOpenFileName(owner(), QString(), QDir::currentPath(),
-                                                   dialogFilter(filter)));
+    return choiceFrom(chosenFile(owner(), filter, QFileDialog::AcceptOpen));
 }
 
 std::optional<FileChoice> QtPlatform::saveFileDialog(const FileFilter& filter) {
     const FocusReturn focusReturn(dialogParent_);
-    return choiceFrom(QFileDialog::getSaveFileName(owner(), QString(), QDir::currentPath(),
-                                                   dialogFilter(filter), nullptr,
-                                                   QFileDialog::DontConfirmOverwrite));
+    return choiceFrom(chosenFile(owner(), filter, QFileDialog::AcceptSave));
 }
 
 void QtPlatform::enterFolderOf(const QString& path) {

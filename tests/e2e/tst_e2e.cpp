@@ -22,7 +22,7 @@ const std::pair<const char*, const char*> shorthands[] = {
 };
 
 // Last: it brings Xlib, whose macros (None, Status, ...) would clash above.
-#include "Desktop.h"
+#include "Compositor.h"
 
 using namespace tarnwick;
 using namespace tarnwick::test;
@@ -179,7 +179,8 @@ const std::string_view roadTable[] = {
     // At level 1 an Enter counted in the text would add a Tab: the Enters that
     // answer the dialogs type nothing, and Exit finds nothing unsaved.
     "editing/Enter answers Save As, Overwrite and Command Line ; file Old.java | old text ; "
-    "start ; keys Tab a ctrl+s ; path Save As | Old.java ; answer Overwrite? | Return ; keys F5 "
+    "terminal xterm ; start ; keys Tab a ctrl+s ; path Save As | Old.java ; answer Overwrite? | "
+    "Return ; keys F5 "
     "; focus Enter here ; console Return ; dismiss ; keys ctrl+s ctrl+x ; exit ; bytes Old.java "
     "| \ta ; files Old.java",
     // Many line breaks from the repeats, one set of Tabs for the one release.
@@ -235,7 +236,7 @@ const std::string_view roadTable[] = {
     // A key held for two seconds auto-repeats some fifty times; the command
     // runs once. javac is a stand-in that counts its runs.
     "run/held F9 runs once ; file bin/javac | #!/bin/sh\necho \"javac $*\" >> runs.log\n ; "
-    "env PATH={dir}/bin:{PATH} ; start ; keys ctrl+s ; path Save As | Hello.java ; xdo keydown "
+    "terminal xterm ; start ; keys ctrl+s ; path Save As | Hello.java ; xdo keydown "
     "F9 sleep 2 keyup F9 ; bytes runs.log | javac Hello.java\n ; xdo sleep 3 ; bytes runs.log | "
     "javac Hello.java\n",
     // The key comes up in the console, where the editor never sees its
@@ -243,7 +244,7 @@ const std::string_view roadTable[] = {
     // focus only once the key is up: it is put there by hand, as a quick
     // click would, with no repeats to answer the console.
     "run/F9 up in the console, pressed again ; file bin/javac | #!/bin/sh\necho \"javac $*\" >> "
-    "runs.log\n ; env PATH={dir}/bin:{PATH} ; start ; keys ctrl+s ; path Save As | Hello.java ; "
+    "runs.log\n ; terminal xterm ; start ; keys ctrl+s ; path Save As | Hello.java ; "
     "autorepeat ; xdo keydown F9 ; xdo search --sync --onlyvisible --class xterm windowfocus "
     "--sync %1 ; xdo keyup F9 ; keys space ; xdo search --sync --onlyvisible --name Tarnwick$ "
     "windowfocus %1 ; focus Hello.java - Tarnwick ; keys F9 ; xdo sleep 3 ; bytes runs.log | "
@@ -276,7 +277,8 @@ const std::string_view roadTable[] = {
     // javac's own message marks its line once the console is gone: F8 goes
     // there; the line fixed, the next compile leaves nothing for F8. The
     // find box's Enter finds and types nothing.
-    "run/compile errors marked in the text ; file Hello.java | public class Hello {\n\tpublic "
+    "run/compile errors marked in the text ; terminal xterm ; file Hello.java | public class Hello "
+    "{\n\tpublic "
     "static void main(String[] a) {\n\t\tSystem.out.println(\"hi\")\n\t}\n}\n ; start ; open "
     "Hello.java ; console F9 | temc.bat - javac Hello.java ; dismiss ; shot compile-error.png | "
     "Hello.java - Tarnwick ; keys ctrl+f ; focus Find ; type System ; keys Return ; shot "
@@ -284,6 +286,16 @@ const std::string_view roadTable[] = {
     "End semicolon ctrl+s ; lines Hello.java | \\(\"hi\"\\);\n\t}\n}\n$ ; console F9 | temc.bat "
     "- javac Hello.java ; dismiss ; keys ctrl+Home F8 slash ctrl+s ; lines Hello.java | ^/public "
     "class Hello",
+    // The same steps on a GNOME compositor, natively and through XWayland:
+    // gnome-terminal takes the focus from F9's and F7's key, and the key
+    // that ends the console never reaches the text.
+    "wayland/on GNOME | wayland|xcb ; env QT_QPA_PLATFORM=%1 ; terminal gnome-terminal ; file "
+    "Hello.java | class Hello {}\n ; start ; open Hello.java ; keys ctrl+End Tab a ; xdo keydown "
+    "Return sleep 1.6 keyup Return ; keys b alt+f a ; path Save As | Saved.java ; lines "
+    "Saved.java | ^class Hello {}\n\ta\n{3,}\tb$ ; console F9 ; dismiss ; console F7 ; type "
+    "exit ; keys Return ; focus Saved.java - Tarnwick ; keys ctrl+s ; lines Saved.java | ^class "
+    "Hello {}\n\ta\n{3,}\tb$ ; keys alt+h c ; focus Conditions ; centred ; answer Conditions "
+    "| Return",
 };
 
 class TestE2e : public QObject {
@@ -304,7 +316,7 @@ private slots:
             QStringList variants = steps[0].section(" | ", 1).split('|');
             if (variants[0] == "known terminals") // those asked for; foot is for Wayland only
                 for (variants.clear(); const KnownTerminal& t : knownTerminals())
-                    if (!t.declaredChoice && !t.waylandOnly &&
+                    if (!t.declaredChoice && t.opensOn != WindowSystem::WaylandOnly &&
                         (asked.contains(t.name) || asked.contains("all")))
                         variants << t.name;
             for (const QString& v : variants) {
@@ -317,7 +329,9 @@ private slots:
     void roads() {
         QFETCH(QStringList, steps);
         QFETCH(QString, variant);
-        d_ = std::make_unique<Desktop>();
+        d_ = QByteArray(QTest::currentDataTag()).startsWith("wayland/")
+                 ? std::make_unique<Compositor>()
+                 : std::make_unique<Desktop>();
         for (const QString& step : steps) {
             QString text = step;
             for (qsizetype i = 0; !variant.isEmpty() && i <= variant.count(';'); ++i)
