@@ -30,7 +30,9 @@ const wl_registry_listener registryListener{global, globalRemove};
 
 void showModal(QDialog& dialog) {
     // Shown first: the window's Wayland surface and role exist from here,
-    // and its first frame waits for the compositor's answer.
+    // and its first frame waits for the compositor's answer. Modal before
+    // it shows: exec() makes no dialog modal that is already visible.
+    dialog.setWindowModality(Qt::ApplicationModal);
     dialog.show();
     QPlatformNativeInterface* native = QGuiApplication::platformNativeInterface();
     if (QGuiApplication::platformName() != QLatin1String("wayland") || !native ||
