@@ -147,11 +147,13 @@ bool startLaunch(const ConsoleLaunch& launch, const ConsoleSetup& setup, QString
         !id.isEmpty() && setup.activationToken.isEmpty())
         announceStartup(id, QFileInfo(launch.program).fileName(), setup.userTime);
     // Detached: the editor never waits for a console, and a console outlives
-    // the editor that started it. Half a second tells a terminal that fails
-    // at once (no display it can use) from one that runs; GNOME Terminal's
-    // client ends well within it once its server has the window.
+    // the editor that started it. A fifth of a second tells a terminal that
+    // fails at once (no display it can use: xterm, GTK and Qt ones end within
+    // a few tens of milliseconds) from one that runs. It is kept short: the
+    // editor handles no events meanwhile, and a console that came and went
+    // in that time would leave it unaware that it ever lost the keyboard.
     return startDetachedWatched(launch.program, launch.arguments, launch.workingDirectory,
-                                launch.environment, 500, error, pid);
+                                launch.environment, 200, error, pid);
 }
 
 } // namespace
