@@ -79,9 +79,7 @@ struct Compositor : Desktop {
             return "the editor's window did not get the focus";
         return {};
     }
-    QString step(const QByteArray& line) override {
-        if (line != "centred")
-            return Desktop::step(line);
+    QString centred() const override {
         // mutter's own words for the last window it placed: centred over
         // its parent, or (on X11, where Qt places it) given its parent.
         const QString log = QString::fromUtf8(readBytes(aside.filePath("mutter.log")));

@@ -110,6 +110,8 @@ QString Desktop::step(const QByteArray& line) {
             return "the editor goes on";
         if (signal && (editor->exitStatus() != QProcess::CrashExit || editor->exitCode() != signal))
             return "the editor did not end by the signal, as its sender expects";
+    } else if (verb == "centred") {
+        return centred();
     } else if (verb == "focus") {
         return focusOn([&](const QString& title) { return title == a; });
     } else if (verb == "console") { // the key's console took the keyboard (the title: xterm's)
