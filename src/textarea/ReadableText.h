@@ -13,4 +13,8 @@ namespace tarnwick {
 // single-byte code page every byte is its Latin-1 character.
 QString readableText(const char* data, qsizetype length, CodePage codePage);
 
+// The length of the valid UTF-8 sequence at s as Scintilla moves over it,
+// or 0 when s starts none (that byte is then a character of its own).
+int utf8SequenceLength(const unsigned char* s, qsizetype remaining);
+
 } // namespace tarnwick

@@ -139,6 +139,12 @@ bool Text1Accessible::unitAt(long position, QAccessible::TextBoundaryType bounda
     return false;
 }
 
+bool Text1Accessible::inText(int offset) const {
+    // The count of the whole text only where the offset reaches its end.
+    return offset >= 0 &&
+           (edit()->positionAt(offset) < long(edit()->byteLength()) || offset <= characterCount());
+}
+
 QString Text1Accessible::unitText(long start, long end, int* startOffset, int* endOffset) const {
     *startOffset = edit()->offsetAt(start);
     *endOffset = edit()->offsetAt(end);
@@ -150,8 +156,7 @@ QString Text1Accessible::textAtOffset(int offset, QAccessible::TextBoundaryType 
     *startOffset = *endOffset = -1;
     long start = 0;
     long end = 0;
-    if (offset < 0 || offset > characterCount() ||
-        !unitAt(edit()->positionAt(offset), boundaryType, &start, &end))
+    if (!inText(offset) || !unitAt(edit()->positionAt(offset), boundaryType, &start, &end))
         return {};
     return unitText(start, end, startOffset, endOffset);
 }
@@ -161,7 +166,7 @@ QString Text1Accessible::textBeforeOffset(int offset, QAccessible::TextBoundaryT
     *startOffset = *endOffset = -1;
     long start = 0;
     long end = 0;
-    if (offset < 0 || offset > characterCount())
+    if (!inText(offset))
         return {};
     const long position = edit()->positionAt(offset);
     // The unit that ends where the one at the offset starts.
@@ -180,8 +185,7 @@ QString Text1Accessible::textAfterOffset(int offset, QAccessible::TextBoundaryTy
     *startOffset = *endOffset = -1;
     long start = 0;
     long end = 0;
-    if (offset < 0 || offset > characterCount() ||
-        !unitAt(edit()->positionAt(offset), boundaryType, &start, &end) ||
+    if (!inText(offset) || !unitAt(edit()->positionAt(offset), boundaryType, &start, &end) ||
         end >= long(edit()->byteLength()) || !unitAt(end, boundaryType, &start, &end))
         return {};
     return unitText(start, end, startOffset, endOffset);
