@@ -154,6 +154,14 @@ void pressReturn(const Desktop& desktop) {
     press(desktop, QStringLiteral("Return"));
 }
 
+struct Row {
+    std::vector<double> values;
+    void add(double v) {
+        if (v >= 0)
+            values.push_back(v);
+    }
+};
+
 // Once the editor is idle, a key through X to its CPU idle (50 ms quiet);
 // `cpuMs`, when given, gets the editor's own CPU time for it, which a busy
 // machine does not stretch.
@@ -204,14 +212,6 @@ QString waitForShownWindow(const Desktop& desktop, const QString& pattern) {
     }
     return {};
 }
-
-struct Row {
-    std::vector<double> values;
-    void add(double v) {
-        if (v >= 0)
-            values.push_back(v);
-    }
-};
 
 void print(const char* name, Row row, const char* unit) {
     if (row.values.empty()) {
