@@ -86,18 +86,18 @@ void Text1::tellReader() {
     takePendingInsert();
     if (std::exchange(replacedForReader_, false)) {
         readerChanges_.clear();
-        // A whole new text: as an update event it would go out whole, old
-        // and new, to every listener (Qt's AT-SPI bridge sends it as a
-        // text-changed delete and insert carrying both texts, hundreds of
-        // megabytes for a large file). A plain TextUpdated event is read by
-        // the bridge as that same event class, and NameChanged would have
-        // Orca speak the text area's name. Readers keep no copy of the text
-        // (Orca asks for the line at the caret each time), so they need to
-        // know only that what they asked before is gone and where the caret
-        // is: ObjectReorder (AT-SPI's children-changed, which drops the
-        // bridge's and the client's cached state of the object where the
-        // bridge sends it) and the caret, told even where it stays at 0,
-        // whose move has Orca read the new line there.
+        // A whole new text. As an update event it would go out whole, old
+        // and new: Qt's AT-SPI bridge sends it as a text-changed delete and
+        // insert carrying both texts, hundreds of megabytes for a large file.
+        // A plain TextUpdated event is taken by the bridge for that same
+        // class (and read past its end); NameChanged tells readers of a new
+        // name, which the text area does not have. Readers keep no copy of the text
+        // (Orca asks for the line at the caret each time), so what they need
+        // is to drop what they cached of the object and to hear the caret:
+        // ObjectReorder, which newer bridges send as children-changed (Orca
+        // then clears its cache of the object; older bridges send nothing),
+        // and the caret event even where the offset stays the same, which has
+        // Orca present the line there unless it is the offset it saw last.
         QAccessibleEvent reordered(this, QAccessible::ObjectReorder);
         QAccessible::updateAccessibility(&reordered);
         readerCaret_ = readerAnchor_ = -1;
