@@ -381,6 +381,15 @@ private slots:
             QCOMPARE(QList<long>({text.characterCount(), text.positionAt(text.offsetAt(mid))}),
                      QList<long>({text.readableText(0, end).size(), mid}));
             QCOMPARE(text.SendScintilla(Text1::SCI_GETLINECHARACTERINDEX), 0L);
+            // A line of 40 KB is read in pieces, one after the other.
+            const int last = int(text.characterCount()) - 1;
+            QList<int> pieces(4);
+            t->textAtOffset(last, QAccessible::LineBoundary, &pieces[0], &pieces[1]);
+            t->textBeforeOffset(last, QAccessible::LineBoundary, &pieces[2], &pieces[3]);
+            QVERIFY2(pieces[1] == last + 1 && pieces[3] == pieces[0] &&
+                         text.positionAt(pieces[1]) - text.positionAt(pieces[0]) <= 8192 &&
+                         text.positionAt(pieces[3]) - text.positionAt(pieces[2]) > 8000,
+                     qPrintable(QString::number(pieces[0]) + ' ' + QString::number(pieces[2])));
         }
     }
 

@@ -14,6 +14,29 @@ QAccessibleInterface* text1Accessible(const QString&, QObject* object) {
     return nullptr;
 }
 
+// The longest unit a reader is given. A line of megabytes (minified or
+// generated text), or one long word of it, is read in pieces of about this
+// many bytes, as a wrapped line would be: the line at the caret, which a
+// reader asks for as the caret moves, would otherwise be megabytes at each
+// key.
+constexpr long longestPiece = 8192;
+
+void clipToPiece(const Text1& t, long position, long* start, long* end) {
+    if (*end - *start <= longestPiece)
+        return;
+    const long unitStart = *start;
+    const long unitEnd = *end;
+    const auto border = [&](long k) { // on a character start
+        const long p = unitStart + k * longestPiece;
+        return p >= unitEnd ? unitEnd : t.positionAt(t.offsetAt(p));
+    };
+    long k = (position - unitStart) / longestPiece;
+    if (position >= border(k + 1)) // the character across the border starts the next
+        ++k;
+    *start = border(k);
+    *end = border(k + 1);
+}
+
 } // namespace
 
 void installText1Accessible() {
@@ -119,6 +142,7 @@ bool Text1Accessible::unitAt(long position, QAccessible::TextBoundaryType bounda
         const long after = t.SendScintilla(Text1::SCI_POSITIONAFTER, position);
         *start = t.SendScintilla(Text1::SCI_WORDSTARTPOSITION, after, 0L);
         *end = t.SendScintilla(Text1::SCI_WORDENDPOSITION, position, 0L);
+        clipToPiece(t, position, start, end);
         return true;
     }
     case QAccessible::SentenceBoundary:
@@ -129,6 +153,7 @@ bool Text1Accessible::unitAt(long position, QAccessible::TextBoundaryType bounda
         const long line = t.SendScintilla(Text1::SCI_LINEFROMPOSITION, position);
         *start = t.SendScintilla(Text1::SCI_POSITIONFROMLINE, line);
         *end = t.SendScintilla(Text1::SCI_POSITIONFROMLINE, line + 1);
+        clipToPiece(t, position, start, end);
         return true;
     }
     case QAccessible::NoBoundary:
