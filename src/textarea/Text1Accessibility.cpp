@@ -91,13 +91,14 @@ void Text1::tellReader() {
         // insert carrying both texts, hundreds of megabytes for a large file.
         // A plain TextUpdated event is taken by the bridge for that same
         // class (and read past its end); NameChanged tells readers of a new
-        // name, which the text area does not have. Readers keep no copy of the text
-        // (Orca asks for the line at the caret each time), so what they need
-        // is to drop what they cached of the object and to hear the caret:
-        // ObjectReorder, which newer bridges send as children-changed (Orca
-        // then clears its cache of the object; older bridges send nothing),
-        // and the caret event even where the offset stays the same, which has
-        // Orca present the line there unless it is the offset it saw last.
+        // name, which the text area does not have. Readers keep no copy of
+        // the text (Orca asks for the line at the caret each time), so what
+        // they need is to drop what they cached of the object and to hear
+        // the caret: ObjectReorder, which newer bridges send as
+        // children-changed (Orca then clears its cache of the object; older
+        // bridges send nothing), and the caret event even where the offset
+        // stays the same, which has Orca present the line there unless it is
+        // the offset it saw last.
         QAccessibleEvent reordered(this, QAccessible::ObjectReorder);
         QAccessible::updateAccessibility(&reordered);
         readerCaret_ = readerAnchor_ = -1;
