@@ -13,9 +13,13 @@
 // Every row prints median, min and max of the runs. A peer editor can be
 // measured on the same open road with --peer featherpad.
 // Run by hand: build/bench/bench_desktop [--runs N] [--mb M] [--peer P]
-// [--file F] [--line L] (F instead of the generated file, or a generated
-// file whose first line is L MB; then End and a typed character on the
-// file's longest line are timed too).
+// [--file F] [--line L] [--reader] (F instead of the generated file, or a
+// generated file whose first line is L MB; then End and a typed character on
+// the file's longest line are timed too). With --reader the open rows are
+// measured twice on a private session bus: without a reader, then with the
+// accessibility bus enabled and a listener registered as Orca registers
+// (text changes, caret moves, focus), which asks for the line at each caret
+// move as a reader does.
 #include "BenchUtil.h"
 
 #include <QCoreApplication>
@@ -150,13 +154,27 @@ void pressReturn(const Desktop& desktop) {
     press(desktop, QStringLiteral("Return"));
 }
 
-// Once the editor is idle, a key through X to its CPU idle (50 ms quiet).
-double timedKey(const Desktop& desktop, qint64 pid, const QString& key, int timeoutMs) {
+struct Row {
+    std::vector<double> values;
+    void add(double v) {
+        if (v >= 0)
+            values.push_back(v);
+    }
+};
+
+// Once the editor is idle, a key through X to its CPU idle (50 ms quiet);
+// `cpuMs`, when given, gets the editor's own CPU time for it, which a busy
+// machine does not stretch.
+double timedKey(const Desktop& desktop, qint64 pid, const QString& key, int timeoutMs,
+                Row* cpuMs = nullptr) {
     msToIdle(pid, nowNs(), processCpuNs(pid), 300, timeoutMs);
     const qint64 cpu = processCpuNs(pid);
     const qint64 pressed = nowNs();
     press(desktop, key);
-    return msToIdle(pid, pressed, cpu, 50, timeoutMs);
+    const double ms = msToIdle(pid, pressed, cpu, 50, timeoutMs);
+    if (cpuMs)
+        cpuMs->add((processCpuNs(pid) - cpu) / 1e6);
+    return ms;
 }
 
 // The number (from 0) of the file's longest line.
@@ -195,24 +213,16 @@ QString waitForShownWindow(const Desktop& desktop, const QString& pattern) {
     return {};
 }
 
-struct Row {
-    std::vector<double> values;
-    void add(double v) {
-        if (v >= 0)
-            values.push_back(v);
-    }
-};
-
 void print(const char* name, Row row, const char* unit) {
     if (row.values.empty()) {
-        std::printf("%-44s (no run succeeded)\n", name);
+        std::printf("%-60s (no run succeeded)\n", name);
         return;
     }
     std::sort(row.values.begin(), row.values.end());
     const size_t n = row.values.size();
     const double median =
         n % 2 ? row.values[n / 2] : (row.values[n / 2 - 1] + row.values[n / 2]) / 2;
-    std::printf("%-44s median %8.1f  min %8.1f  max %8.1f %s (n=%zu)\n", name, median,
+    std::printf("%-60s median %8.1f  min %8.1f  max %8.1f %s (n=%zu)\n", name, median,
                 row.values.front(), row.values.back(), unit, n);
 }
 
@@ -303,8 +313,61 @@ Row readFloor(const QString& path, int runs) {
     return row;
 }
 
+// A private session bus with the accessibility bus on it and a listener,
+// for the editors started after it.
+class ReaderBus {
+public:
+    ~ReaderBus() {
+        for (QProcess* p : {&listener_, &daemon_}) {
+            p->kill();
+            p->waitForFinished(5000);
+        }
+    }
+    QString start() {
+        daemon_.start(QStringLiteral("dbus-daemon"),
+                      {QStringLiteral("--session"), QStringLiteral("--nofork"),
+                       QStringLiteral("--print-address=1")});
+        if (!daemon_.waitForReadyRead(10000))
+            return QStringLiteral("no dbus-daemon");
+        qputenv("DBUS_SESSION_BUS_ADDRESS", daemon_.readLine().trimmed());
+        if (!listen(true))
+            return QStringLiteral("no accessibility bus");
+        // Orca's registrations; a caret move has it read the line there.
+        listener_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        listener_.start(QStringLiteral("/usr/bin/python3"),
+                        {QStringLiteral("-c"), QStringLiteral(R"(import pyatspi
+def heard(event):
+    if event.type.startswith("object:text-caret-moved"):
+        event.source.queryText().getTextAtOffset(event.detail1, pyatspi.TEXT_BOUNDARY_LINE_START)
+pyatspi.Registry.registerEventListener(heard, "object:text-changed", "object:text-caret-moved",
+    "object:text-selection-changed", "focus:", "object:state-changed:focused")
+print("listening", flush=True)
+pyatspi.Registry.start()
+)")});
+        if (!listener_.waitForReadyRead(20000))
+            return QStringLiteral("no listener");
+        return {};
+    }
+    // What Qt reads at start-up to decide whether a reader listens.
+    static bool listen(bool on) {
+        QProcess send;
+        send.start(QStringLiteral("dbus-send"),
+                   {QStringLiteral("--session"), QStringLiteral("--print-reply"),
+                    QStringLiteral("--dest=org.a11y.Bus"), QStringLiteral("/org/a11y/bus"),
+                    QStringLiteral("org.freedesktop.DBus.Properties.Set"),
+                    QStringLiteral("string:org.a11y.Status"), QStringLiteral("string:IsEnabled"),
+                    QStringLiteral("variant:boolean:") +
+                        (on ? QStringLiteral("true") : QStringLiteral("false"))});
+        return send.waitForFinished(20000) && send.exitCode() == 0;
+    }
+
+private:
+    QProcess daemon_;
+    QProcess listener_;
+};
+
 struct OpenRows {
-    Row toTitle, toIdle, peakMb, enter, xdotoolAlone, end, typed, enterMiddle;
+    Row toTitle, toIdle, openCpu, peakMb, enter, enterCpu, xdotoolAlone, end, typed, enterMiddle;
 };
 
 // Enter in the middle of the file: a middle click on the vertical scroll
@@ -396,6 +459,7 @@ void openRuns(const Editor& editor, const QString& path, int runs, int enters, i
                 titled = nowNs();
         });
         rows.toIdle.add(idle);
+        rows.openCpu.add((processCpuNs(pid) - startCpu) / 1e6);
         rows.toTitle.add(titled ? (titled - start) / 1e6 : -1);
         rows.peakMb.add((statusKb(pid, "VmHWM") - idleKb) / 1024.0);
         if (i == 0) {
@@ -405,7 +469,8 @@ void openRuns(const Editor& editor, const QString& path, int runs, int enters, i
                 const qint64 before = nowNs();
                 desktop.xdo({QStringLiteral("getmouselocation")});
                 rows.xdotoolAlone.add((nowNs() - before) / 1e6);
-                rows.enter.add(timedKey(desktop, pid, QStringLiteral("Return"), 60000));
+                rows.enter.add(
+                    timedKey(desktop, pid, QStringLiteral("Return"), 60000, &rows.enterCpu));
             }
             if (longLine >= 0)
                 longLineKeys(desktop, pid, longLine, enters / 3, rows);
@@ -441,6 +506,7 @@ int main(int argc, char* argv[]) {
         else if (args[i] == QLatin1String("--line"))
             lineMb = args[++i].toLongLong();
     }
+    const bool withReader = args.contains(QLatin1String("--reader"));
     const QString benchDir = QCoreApplication::applicationDirPath();
     if (qEnvironmentVariableIsEmpty("TARNWICK_BUILD_DIR"))
         qputenv("TARNWICK_BUILD_DIR",
@@ -471,24 +537,52 @@ int main(int argc, char* argv[]) {
     print("start-up to first window: Qt window with a line of text", textStart, "ms");
     std::fflush(stdout);
 
-    OpenRows ours;
+    ReaderBus bus;
+    if (withReader) {
+        if (const QString error = bus.start(); !error.isEmpty()) {
+            std::fprintf(stderr, "reader: %s\n", qPrintable(error));
+            return 1;
+        }
+    }
     const QString name = QFileInfo(path).fileName();
-    openRuns({{}, QStringLiteral("^Untitled - Tarnwick$"), name, QStringLiteral("^Open$")}, path,
-             runs, 9, given.isEmpty() ? -1 : longestLine(path), ours);
+    std::vector<std::pair<const char*, OpenRows>> modes{{"", {}}};
+    if (withReader)
+        modes.emplace_back(", with a reader", OpenRows{});
+    const int longLine = given.isEmpty() ? -1 : longestLine(path);
+    // The modes take turns, so that a machine busy for a while weighs on
+    // both alike; the keys are timed in the first turn of each.
+    for (int i = 0; i < runs; ++i) {
+        for (auto& [mode, rows] : modes) {
+            if (withReader && !ReaderBus::listen(*mode != '\0'))
+                std::fprintf(stderr, "reader: the accessibility bus did not answer\n");
+            openRuns({{}, QStringLiteral("^Untitled - Tarnwick$"), name, QStringLiteral("^Open$")},
+                     path, 1, i == 0 ? 9 : 0, i == 0 ? longLine : -1, rows);
+        }
+    }
     const Row floor = catFloor(path, runs);
     const Row readIn = readFloor(path, runs);
-    print("open: Enter in dialog to title", ours.toTitle, "ms");
-    print("open: Enter in dialog to CPU idle", ours.toIdle, "ms");
+    const auto printRow = [](const char* name, const char* mode, const Row& row, const char* unit) {
+        print(qPrintable(QString::fromLatin1(name) + QLatin1String(mode)), row, unit);
+    };
+    for (const auto& [mode, ours] : modes) {
+        printRow("open: Enter in dialog to title", mode, ours.toTitle, "ms");
+        printRow("open: Enter in dialog to CPU idle", mode, ours.toIdle, "ms");
+        printRow("  the editor's CPU time for it", mode, ours.openCpu, "ms");
+    }
     print("open: floor, cat from page cache", floor, "ms");
     print("open: floor, read into a fresh buffer", readIn, "ms");
-    print("open: peak memory above idle", ours.peakMb, "MiB");
-    print("Enter at end of file to CPU idle", ours.enter, "ms");
-    print("  (an xdotool that sends nothing)", ours.xdotoolAlone, "ms");
-    if (given.isEmpty())
-        print("Enter in the middle of the file to CPU idle", ours.enterMiddle, "ms");
-    if (!given.isEmpty()) {
-        print("End on the longest line to CPU idle", ours.end, "ms");
-        print("a character typed there to CPU idle", ours.typed, "ms");
+    for (const auto& [mode, ours] : modes)
+        printRow("open: peak memory above idle", mode, ours.peakMb, "MiB");
+    for (const auto& [mode, ours] : modes) {
+        printRow("Enter at end of file to CPU idle", mode, ours.enter, "ms");
+        printRow("  the editor's CPU time for it", mode, ours.enterCpu, "ms");
+        printRow("  (an xdotool that sends nothing)", mode, ours.xdotoolAlone, "ms");
+        if (given.isEmpty())
+            printRow("Enter in the middle of the file to CPU idle", mode, ours.enterMiddle, "ms");
+        if (!given.isEmpty()) {
+            printRow("End on the longest line to CPU idle", mode, ours.end, "ms");
+            printRow("a character typed there to CPU idle", mode, ours.typed, "ms");
+        }
     }
     std::fflush(stdout);
 

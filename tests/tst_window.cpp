@@ -296,12 +296,14 @@ private slots:
     // changes nothing. Then one event per change at the offset the reader
     // counts in, and the caret after it: é, Enter (CR LF) and Backspace
     // typed at the end; a paste over a selection is one removal and one
-    // insertion, New one update; nothing, and no line index, while no
+    // insertion, New a reorder (no text) and the caret; nothing while no
     // reader listens.
     void readerFollows() {
         static QStringList told; // every text event a reader is given; ^ is the caret
         QAccessible::installUpdateHandler([](QAccessibleEvent* ev) {
-            if (auto* i = dynamic_cast<QAccessibleTextInsertEvent*>(ev))
+            if (ev->type() == QAccessible::ObjectReorder)
+                told << QStringLiteral("reorder");
+            else if (auto* i = dynamic_cast<QAccessibleTextInsertEvent*>(ev))
                 told << QStringLiteral("+%1 ").arg(i->changePosition()) + i->textInserted();
             else if (auto* r = dynamic_cast<QAccessibleTextRemoveEvent*>(ev))
                 told << QStringLiteral("-%1 ").arg(r->changePosition()) + r->textRemoved();
@@ -355,24 +357,41 @@ private slots:
             QTest::keyClick(&text, Qt::Key_Return), QTest::keyClick(&text, Qt::Key_Backspace);
             told << "paste", e.state().clipText = "xy", text.setSelectionRange(0, 2);
             editing::edpaste(e.state(), text, e.platform);
-            const QString before = text.readableText(0, long(text.byteLength()));
             told << "new", e.state().isSaved = true, e.form.new_();
             reader->setActive(false), QTest::keyClicks(&text, QStringLiteral("abc"));
-            QCOMPARE(told.join('|'), QString::fromUtf8(typed) + "|new|=0 " + before + ">|^0");
-            QCOMPARE(text.SendScintilla(Text1::SCI_GETLINECHARACTERINDEX), 0L);
+            QCOMPARE(told.join('|'), QString::fromUtf8(typed) + "|new|reorder|^0");
             reader->setActive(true);
-            QCOMPARE(text.SendScintilla(Text1::SCI_GETLINECHARACTERINDEX),
-                     utf8 ? long(Text1::SC_LINECHARACTERINDEX_UTF16) : 0L);
-            // The reader's text and Scintilla's line index count the same
-            // characters whatever the bytes: cut sequences, overlong ones and
-            // surrogates, beyond U+10FFFF, stray trail bytes, valid ones of three
-            // and four bytes.
-            e.type("\xc3\r\n\xe2\x82\n\xf0\x9f\x98|\xc0\xaf\xe0\x80\xaf\xed\xa0\x80\xf0\x80\x80"
+            // The reader's text and its offsets count the same characters
+            // whatever the bytes: the non-characters U+FFFE and U+1FFFF, cut
+            // sequences, overlong ones and surrogates, beyond U+10FFFF, stray
+            // trail bytes, valid ones of three and four bytes.
+            e.type("\xef\xbf\xbe\xf0\x9f\xbf\xbf\n\xc3\r\n\xe2\x82\n\xf0\x9f\x98|"
+                   "\xc0\xaf\xe0\x80\xaf\xed\xa0\x80\xf0\x80\x80"
                    "\x80\xf4\x90\x80\x80\x80\xbf\xf8\xef\xbf\xbd\xf4\x8f\xbf\xbd");
             for (long p = 0, n = long(text.byteLength()); p <= n;
                  p = p < n ? long(text.SendScintilla(Text1::SCI_POSITIONAFTER, p)) : n + 1)
                 QVERIFY(text.offsetAt(p) == text.readableText(0, p).size() &&
                         text.positionAt(text.offsetAt(p)) == p);
+            // Offsets known far along move with an edit before them, which
+            // here joins the cut sequence "\xc3" to a character; Scintilla's
+            // index of the whole document is never made.
+            e.type(QByteArray("\xc3\xa9").repeated(20000));
+            const long cut = long(text.bytes().indexOf("\xc3\r")) + 1;
+            QVERIFY(text.characterCount() > 20000);
+            text.setSelectionRange(cut, cut), text.replaceSelectedBytes("\xa9");
+            const long end = long(text.byteLength()), mid = end - 30000;
+            QCOMPARE(QList<long>({text.characterCount(), text.positionAt(text.offsetAt(mid))}),
+                     QList<long>({text.readableText(0, end).size(), mid}));
+            QCOMPARE(text.SendScintilla(Text1::SCI_GETLINECHARACTERINDEX), 0L);
+            // A line of 40 KB is read in pieces, one after the other.
+            const int last = int(text.characterCount()) - 1;
+            QList<int> pieces(4);
+            t->textAtOffset(last, QAccessible::LineBoundary, &pieces[0], &pieces[1]);
+            t->textBeforeOffset(last, QAccessible::LineBoundary, &pieces[2], &pieces[3]);
+            QVERIFY2(pieces[1] == last + 1 && pieces[3] == pieces[0] &&
+                         text.positionAt(pieces[1]) - text.positionAt(pieces[0]) <= 8192 &&
+                         text.positionAt(pieces[3]) - text.positionAt(pieces[2]) > 8000,
+                     qPrintable(QString::number(pieces[0]) + ' ' + QString::number(pieces[2])));
         }
     }
 

@@ -8,9 +8,11 @@ bool isTrail(unsigned char c) {
     return (c & 0xc0) == 0x80;
 }
 
-// The length of the valid sequence at s, or 0. Scintilla's rules: no
-// overlong forms, no surrogates, nothing beyond U+10FFFF.
-int sequenceLength(const unsigned char* s, qsizetype remaining) {
+} // namespace
+
+// Scintilla's rules: no overlong forms, no surrogates, nothing beyond
+// U+10FFFF.
+int utf8SequenceLength(const unsigned char* s, qsizetype remaining) {
     const unsigned char c = s[0];
     int length = 0;
     if (c >= 0xc2 && c < 0xe0)
@@ -29,15 +31,12 @@ int sequenceLength(const unsigned char* s, qsizetype remaining) {
         (c == 0xf4 && s[1] >= 0x90))
         return 0;
     // Scintilla moves over the non-characters U+FFFE and U+FFFF of every
-    // plane byte by byte. (Its line index alone counts them whole, so on a
-    // line after one of them offsets are off by that difference.)
+    // plane byte by byte, so they are that many characters here too.
     const bool lastTwoOfPlane = s[length - 2] == 0xbf && (s[length - 1] & 0xfe) == 0xbe;
     if (lastTwoOfPlane && ((length == 3 && c == 0xef) || (length == 4 && (s[1] & 0x0f) == 0x0f)))
         return 0;
     return length;
 }
-
-} // namespace
 
 QString readableText(const char* data, qsizetype length, CodePage codePage) {
     if (codePage == CodePage::SingleByte)
@@ -52,7 +51,7 @@ QString readableText(const char* data, qsizetype length, CodePage codePage) {
             ++i;
             continue;
         }
-        const int n = sequenceLength(s + i, length - i);
+        const int n = utf8SequenceLength(s + i, length - i);
         if (n == 0) {
             text.append(QChar(QChar::ReplacementCharacter));
             ++i;

@@ -38,8 +38,7 @@ void Text1::setCodePage(CodePage codePage) {
                      [](const QString& text) { return encodeText(text, CodePage::SingleByte); });
 #endif
     applyCodePage();
-    if (readerListens())
-        ensureCharacterIndex();
+    offsets_.reset();
 }
 
 void Text1::configure() {
@@ -226,7 +225,8 @@ void Text1::restoreDocument(ScintillaDocument previous,
     loading_ = false;
     SendScintilla(SCI_SETMODEVENTMASK, changeNoticeMask());
     // Nothing changed for a reader.
-    replacedForReader_.reset();
+    replacedForReader_ = false;
+    offsets_.reset();
     fitLineNumbers();
 }
 
@@ -242,6 +242,7 @@ void Text1::replaceDocument(qint64 reserve) {
     // QsciDocument wrapper is hidden, so nothing looks at a replaced
     // document again.
     SendScintilla(SCI_SETDOCPOINTER, 0, created.get());
+    offsets_.reset();
     // New documents start out in UTF-8; switching while the document is
     // still empty is cheap.
     applyDocumentSettings(SC_EOL_LF);
@@ -255,8 +256,6 @@ void Text1::finishNewDocument(int eolMode) {
         fillStrikeout(0, byteLength());
     // Replacing the text is a change like any other.
     emit aboutToChange();
-    if (readerListens())
-        ensureCharacterIndex();
     fitLineNumbers();
     tellReader();
 }
@@ -388,6 +387,10 @@ void Text1::onModified(int position, int modificationType, const char*, int leng
         emit aboutToChange();
         if (readerListens())
             noteChangeForReader(modificationType, position, length);
+        // After the reader's note, which counts in the text before the change.
+        if (codePage_ == CodePage::Utf8)
+            offsets_.beforeChange(splitBytes(), position,
+                                  (modificationType & SC_MOD_BEFOREDELETE) ? length : 0);
     }
     // Text typed while strikeout is on is struck out too.
     if (appearance_.strikeout && (modificationType & SC_MOD_INSERTTEXT))

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/CodePage.h"
+#include "textarea/CharacterOffsets.h"
 #include "textarea/DocumentLoad.h"
 #include "textarea/TypedKeys.h"
 
@@ -75,9 +76,8 @@ public:
 
     // For screen readers (Text1Accessibility.cpp). Offsets count UTF-16
     // units, as Qt does, and are found without scanning the document: a byte
-    // is a character in the single-byte code page, and in UTF-8 Scintilla's
-    // line character index, kept only while a reader listens, gives the
-    // offset of each line's start.
+    // is a character in the single-byte code page, and in UTF-8 they are
+    // counted only as far as a question reaches (CharacterOffsets).
     int offsetAt(long position) const;
     long positionAt(int offset) const;
     int characterCount() const;
@@ -227,7 +227,7 @@ private:
     // Text1Accessibility.cpp
     static bool readerListens() { return QAccessible::isActive(); }
     void accessibilityActiveChanged(bool active) override;
-    void ensureCharacterIndex() const;
+    SplitBytes splitBytes() const;
     void noteChangeForReader(int modificationType, long position, long length);
     void takePendingInsert();
     void noteReplacementForReader();
@@ -243,8 +243,10 @@ private:
     CodePage codePage_ = CodePage::SingleByte;
     QList<ReaderChange> readerChanges_;
     std::optional<PendingInsert> pendingInsert_;
-    // The whole text before a New or Open, while a reader listens.
-    std::optional<QString> replacedForReader_;
+    // A New or Open since the reader was last told.
+    bool replacedForReader_ = false;
+    // Filled in by questions, which are const.
+    mutable CharacterOffsets offsets_;
     int readerCaret_ = -1;
     int readerAnchor_ = -1;
 };

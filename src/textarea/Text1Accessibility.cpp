@@ -6,50 +6,41 @@
 
 namespace tarnwick {
 
-void Text1::ensureCharacterIndex() const {
-    if (codePage_ != CodePage::Utf8)
-        return;
-    // The index belongs to the document, so a document swapped in has none
-    // yet. Building it reads the document once; keeping it up to date costs
-    // each edit only its own lines.
-    if (!(SendScintilla(SCI_GETLINECHARACTERINDEX) & SC_LINECHARACTERINDEX_UTF16))
-        SendScintilla(SCI_ALLOCATELINECHARACTERINDEX, SC_LINECHARACTERINDEX_UTF16);
+SplitBytes Text1::splitBytes() const {
+    const long length = long(byteLength());
+    const long gap = SendScintilla(SCI_GETGAPPOSITION);
+    // Neither range spans the gap, so neither moves it.
+    return {reinterpret_cast<const unsigned char*>(SendScintilla(SCI_GETRANGEPOINTER, 0UL, gap)),
+            gap,
+            reinterpret_cast<const unsigned char*>(
+                SendScintilla(SCI_GETRANGEPOINTER, (unsigned long)(gap), length - gap)),
+            length};
 }
 
 void Text1::accessibilityActiveChanged(bool active) {
+    Q_UNUSED(active);
     readerChanges_.clear();
     pendingInsert_.reset();
-    replacedForReader_.reset();
+    replacedForReader_ = false;
     readerCaret_ = readerAnchor_ = -1;
-    if (active) {
-        ensureCharacterIndex();
-    } else if (SendScintilla(SCI_GETLINECHARACTERINDEX) & SC_LINECHARACTERINDEX_UTF16) {
-        SendScintilla(SCI_RELEASELINECHARACTERINDEX, SC_LINECHARACTERINDEX_UTF16);
-    }
+    // What a reader asked for goes with it.
+    offsets_.reset();
 }
 
 int Text1::offsetAt(long position) const {
     if (codePage_ != CodePage::Utf8)
-        return int(position);
-    ensureCharacterIndex();
-    const long line = SendScintilla(SCI_LINEFROMPOSITION, position);
-    const long lineStart = SendScintilla(SCI_POSITIONFROMLINE, line);
-    return int(SendScintilla(SCI_INDEXPOSITIONFROMLINE, line, SC_LINECHARACTERINDEX_UTF16) +
-               SendScintilla(SCI_COUNTCODEUNITS, lineStart, position));
+        return int(qBound(0L, position, long(byteLength())));
+    const SplitBytes bytes = splitBytes();
+    offsets_.afterChange(bytes);
+    return int(offsets_.offsetAt(bytes, position));
 }
 
 long Text1::positionAt(int offset) const {
-    if (offset <= 0)
-        return 0;
-    if (offset >= characterCount())
-        return long(byteLength());
     if (codePage_ != CodePage::Utf8)
-        return offset;
-    const long line = SendScintilla(SCI_LINEFROMINDEXPOSITION, offset, SC_LINECHARACTERINDEX_UTF16);
-    const long lineStart = SendScintilla(SCI_POSITIONFROMLINE, line);
-    const long lineOffset =
-        SendScintilla(SCI_INDEXPOSITIONFROMLINE, line, SC_LINECHARACTERINDEX_UTF16);
-    return SendScintilla(SCI_POSITIONRELATIVECODEUNITS, lineStart, offset - lineOffset);
+        return qBound(0L, long(offset), long(byteLength()));
+    const SplitBytes bytes = splitBytes();
+    offsets_.afterChange(bytes);
+    return offsets_.positionAt(bytes, offset);
 }
 
 int Text1::characterCount() const {
@@ -86,19 +77,31 @@ void Text1::noteChangeForReader(int modificationType, long position, long length
 
 void Text1::noteReplacementForReader() {
     if (readerListens())
-        replacedForReader_ = readableText(0, long(byteLength()));
+        replacedForReader_ = true;
 }
 
 void Text1::tellReader() {
     if (!readerListens())
         return;
     takePendingInsert();
-    if (replacedForReader_) {
+    if (std::exchange(replacedForReader_, false)) {
         readerChanges_.clear();
-        QAccessibleTextUpdateEvent update(this, 0, *replacedForReader_,
-                                          readableText(0, long(byteLength())));
-        replacedForReader_.reset();
-        QAccessible::updateAccessibility(&update);
+        // A whole new text. As an update event it would go out whole, old
+        // and new: Qt's AT-SPI bridge sends it as a text-changed delete and
+        // insert carrying both texts, hundreds of megabytes for a large file.
+        // A plain TextUpdated event is taken by the bridge for that same
+        // class (and read past its end); NameChanged tells readers of a new
+        // name, which the text area does not have. Readers keep no copy of
+        // the text (Orca asks for the line at the caret each time), so what
+        // they need is to drop what they cached of the object and to hear
+        // the caret: ObjectReorder, which newer bridges send as
+        // children-changed (Orca then clears its cache of the object; older
+        // bridges send nothing), and the caret event even where the offset
+        // stays the same, which has Orca present the line there unless it is
+        // the offset it saw last.
+        QAccessibleEvent reordered(this, QAccessible::ObjectReorder);
+        QAccessible::updateAccessibility(&reordered);
+        readerCaret_ = readerAnchor_ = -1;
     }
     for (const ReaderChange& change : std::exchange(readerChanges_, {})) {
         if (change.inserted) {

@@ -14,6 +14,29 @@ QAccessibleInterface* text1Accessible(const QString&, QObject* object) {
     return nullptr;
 }
 
+// The longest unit a reader is given. A line of megabytes (minified or
+// generated text), or one long word of it, is read in pieces of about this
+// many bytes, as a wrapped line would be: the line at the caret, which a
+// reader asks for as the caret moves, would otherwise be megabytes at each
+// key.
+constexpr long longestPiece = 8192;
+
+void clipToPiece(const Text1& t, long position, long* start, long* end) {
+    if (*end - *start <= longestPiece)
+        return;
+    const long unitStart = *start;
+    const long unitEnd = *end;
+    const auto border = [&](long k) { // on a character start
+        const long p = unitStart + k * longestPiece;
+        return p >= unitEnd ? unitEnd : t.positionAt(t.offsetAt(p));
+    };
+    long k = (position - unitStart) / longestPiece;
+    if (position >= border(k + 1)) // the character across the border starts the next
+        ++k;
+    *start = border(k);
+    *end = border(k + 1);
+}
+
 } // namespace
 
 void installText1Accessible() {
@@ -119,6 +142,7 @@ bool Text1Accessible::unitAt(long position, QAccessible::TextBoundaryType bounda
         const long after = t.SendScintilla(Text1::SCI_POSITIONAFTER, position);
         *start = t.SendScintilla(Text1::SCI_WORDSTARTPOSITION, after, 0L);
         *end = t.SendScintilla(Text1::SCI_WORDENDPOSITION, position, 0L);
+        clipToPiece(t, position, start, end);
         return true;
     }
     case QAccessible::SentenceBoundary:
@@ -129,6 +153,7 @@ bool Text1Accessible::unitAt(long position, QAccessible::TextBoundaryType bounda
         const long line = t.SendScintilla(Text1::SCI_LINEFROMPOSITION, position);
         *start = t.SendScintilla(Text1::SCI_POSITIONFROMLINE, line);
         *end = t.SendScintilla(Text1::SCI_POSITIONFROMLINE, line + 1);
+        clipToPiece(t, position, start, end);
         return true;
     }
     case QAccessible::NoBoundary:
@@ -137,6 +162,12 @@ bool Text1Accessible::unitAt(long position, QAccessible::TextBoundaryType bounda
         return true;
     }
     return false;
+}
+
+bool Text1Accessible::inText(int offset) const {
+    // The count of the whole text only where the offset reaches its end.
+    return offset >= 0 &&
+           (edit()->positionAt(offset) < long(edit()->byteLength()) || offset <= characterCount());
 }
 
 QString Text1Accessible::unitText(long start, long end, int* startOffset, int* endOffset) const {
@@ -150,8 +181,7 @@ QString Text1Accessible::textAtOffset(int offset, QAccessible::TextBoundaryType 
     *startOffset = *endOffset = -1;
     long start = 0;
     long end = 0;
-    if (offset < 0 || offset > characterCount() ||
-        !unitAt(edit()->positionAt(offset), boundaryType, &start, &end))
+    if (!inText(offset) || !unitAt(edit()->positionAt(offset), boundaryType, &start, &end))
         return {};
     return unitText(start, end, startOffset, endOffset);
 }
@@ -161,7 +191,7 @@ QString Text1Accessible::textBeforeOffset(int offset, QAccessible::TextBoundaryT
     *startOffset = *endOffset = -1;
     long start = 0;
     long end = 0;
-    if (offset < 0 || offset > characterCount())
+    if (!inText(offset))
         return {};
     const long position = edit()->positionAt(offset);
     // The unit that ends where the one at the offset starts.
@@ -180,8 +210,7 @@ QString Text1Accessible::textAfterOffset(int offset, QAccessible::TextBoundaryTy
     *startOffset = *endOffset = -1;
     long start = 0;
     long end = 0;
-    if (offset < 0 || offset > characterCount() ||
-        !unitAt(edit()->positionAt(offset), boundaryType, &start, &end) ||
+    if (!inText(offset) || !unitAt(edit()->positionAt(offset), boundaryType, &start, &end) ||
         end >= long(edit()->byteLength()) || !unitAt(end, boundaryType, &start, &end))
         return {};
     return unitText(start, end, startOffset, endOffset);

@@ -46,6 +46,7 @@ public:
 
 private:
     Text1* edit() const;
+    bool inText(int offset) const;
     // The byte range of the unit (character, word, line) that holds the
     // character at `position`; false when there is none.
     bool unitAt(long position, QAccessible::TextBoundaryType boundary, long* start,
