@@ -226,6 +226,7 @@ void Text1::restoreDocument(ScintillaDocument previous,
     SendScintilla(SCI_SETMODEVENTMASK, changeNoticeMask());
     // Nothing changed for a reader.
     replacedForReader_ = false;
+    replacedFirstLine_.clear();
     offsets_.reset();
     fitLineNumbers();
 }

@@ -231,6 +231,7 @@ private:
     void noteChangeForReader(int modificationType, long position, long length);
     void takePendingInsert();
     void noteReplacementForReader();
+    QString firstLineForReader() const;
     void tellReader();
 
     Appearance appearance_;
@@ -245,6 +246,7 @@ private:
     std::optional<PendingInsert> pendingInsert_;
     // A New or Open since the reader was last told.
     bool replacedForReader_ = false;
+    QString replacedFirstLine_; // of the text it replaced
     // Filled in by questions, which are const.
     mutable CharacterOffsets offsets_;
     int readerCaret_ = -1;

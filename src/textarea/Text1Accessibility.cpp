@@ -22,6 +22,7 @@ void Text1::accessibilityActiveChanged(bool active) {
     readerChanges_.clear();
     pendingInsert_.reset();
     replacedForReader_ = false;
+    replacedFirstLine_.clear();
     readerCaret_ = readerAnchor_ = -1;
     // What a reader asked for goes with it.
     offsets_.reset();
@@ -75,9 +76,20 @@ void Text1::noteChangeForReader(int modificationType, long position, long length
             {false, offsetAt(position), readableText(position, position + length)});
 }
 
+QString Text1::firstLineForReader() const {
+    // As much of the first line as a reader is given of a line at a time.
+    constexpr long longestPiece = 8192;
+    long end = SendScintilla(SCI_POSITIONFROMLINE, 1L);
+    if (end > longestPiece)
+        end = positionAt(offsetAt(longestPiece));
+    return readableText(0, end);
+}
+
 void Text1::noteReplacementForReader() {
-    if (readerListens())
-        replacedForReader_ = true;
+    if (!readerListens() || replacedForReader_)
+        return;
+    replacedForReader_ = true;
+    replacedFirstLine_ = firstLineForReader();
 }
 
 void Text1::tellReader() {
@@ -86,21 +98,19 @@ void Text1::tellReader() {
     takePendingInsert();
     if (std::exchange(replacedForReader_, false)) {
         readerChanges_.clear();
-        // A whole new text. As an update event it would go out whole, old
-        // and new: Qt's AT-SPI bridge sends it as a text-changed delete and
-        // insert carrying both texts, hundreds of megabytes for a large file.
-        // A plain TextUpdated event is taken by the bridge for that same
-        // class (and read past its end); NameChanged tells readers of a new
-        // name, which the text area does not have. Readers keep no copy of
-        // the text (Orca asks for the line at the caret each time), so what
-        // they need is to drop what they cached of the object and to hear
-        // the caret: ObjectReorder, which newer bridges send as
-        // children-changed (Orca then clears its cache of the object; older
-        // bridges send nothing), and the caret event even where the offset
-        // stays the same, which has Orca present the line there unless it is
-        // the offset it saw last.
-        QAccessibleEvent reordered(this, QAccessible::ObjectReorder);
-        QAccessible::updateAccessibility(&reordered);
+        // A whole new text. Told whole, as an update event, it would go out
+        // old and new: Qt's AT-SPI bridge sends both texts as a text-changed
+        // delete and insert, hundreds of megabytes for a large file. Qt 6.4's
+        // bridge sends ObjectReorder as children-changed signals of a
+        // signature libatspi drops, so nothing arrives; NameChanged and
+        // VisibleDataChanged tell of a name or nothing. So the reader is told
+        // of the first lines only, the old one deleted and the new one
+        // inserted at 0: a text change, which has Orca refresh braille from
+        // the text and speak nothing, since no key of its own caused it; then
+        // the caret, even where the offset stays the same.
+        QAccessibleTextUpdateEvent updated(this, 0, std::exchange(replacedFirstLine_, {}),
+                                           firstLineForReader());
+        QAccessible::updateAccessibility(&updated);
         readerCaret_ = readerAnchor_ = -1;
     }
     for (const ReaderChange& change : std::exchange(readerChanges_, {})) {
