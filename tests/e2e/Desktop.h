@@ -11,6 +11,7 @@
 #include <QRegularExpression>
 #include <QThread>
 
+#include <algorithm>
 #include <csignal>
 #include <memory>
 #include <unistd.h>
@@ -93,6 +94,12 @@ struct Desktop {
     // moment, and a client reading the map later loses it: each gets a spare
     // keycode of its own, for good.
     virtual void type(const QString& text) {
+        mapKeys(text);
+        xdo({"type", "--delay", "20", text});
+    }
+    void mapKeys(const QString& text) {
+        if (std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x80; }))
+            return;
         Display* x = XOpenDisplay(display.toLatin1().constData());
         int first = 0, code = 0, per = 0;
         XDisplayKeycodes(x, &first, &code);
@@ -107,7 +114,6 @@ struct Desktop {
         XFree(map);
         XCloseDisplay(x);
         QThread::msleep(300); // the clients' turn to read the new map
-        xdo({"type", "--delay", "20", text});
     }
     // The screen once the editor has handled its events (its CPU time stands
     // still), with the pointer, which is no ink, out of the way.

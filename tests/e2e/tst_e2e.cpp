@@ -81,6 +81,7 @@ QString Desktop::step(const QByteArray& line) {
         extra.insert("PATH", path("bin"));
         terminal = a;
     } else if (verb == "standin") { // says a line when ready: SESSION_MANAGER, if an address
+        mapKeys(a);                 // the characters it types
         standIn = run(words.value(0), words.mid(1));
         if (!QTest::qWaitFor([&] { return standIn->canReadLine(); }, 20000))
             return "the stand-in said nothing";
@@ -270,12 +271,16 @@ const std::string_view roadTable[] = {
     "flags=1 reason=The text has unsaved changes\n ; keys ctrl+s ; heard %3\n ; quiet",
     // A screen reader over AT-SPI: one insert event per typed character and
     // per Enter, at the offset a reader counts in; the caret where keys left it.
+    // New and Open arrive as the first line deleted and inserted.
     "session/screen reader follows typing ; tool dbus-send --dest=org.a11y.Bus /org/a11y/bus "
     "org.freedesktop.DBus.Properties.Set string:org.a11y.Status string:IsEnabled "
-    "variant:boolean:true ; start ; standin /usr/bin/python3 {src}/screen_reader.py type:Grüße "
-    "key:Return type:ab key:ctrl+Home ; heard type:Grüße 'Grüße' 5 [(0, 'G'), (1, 'r'), (2, "
+    "variant:boolean:true ; file A.java | class A {\n}\n ; start ; standin /usr/bin/python3 "
+    "{src}/screen_reader.py type:Grüße key:Return type:ab key:ctrl+Home key:ctrl+n key:n "
+    "key:ctrl+o type:A.java key:Return ; heard type:Grüße 'Grüße' 5 [(0, 'G'), (1, 'r'), (2, "
     "'ü'), (3, 'ß'), (4, 'e')]\n ; heard key:Return 'Grüße\\n' 6 [(5, '\\n')]\n ; heard type:ab "
-    "'Grüße\\nab' 8 [(6, 'a'), (7, 'b')]\n ; heard key:ctrl+Home 'Grüße\\nab' 0 []\n",
+    "'Grüße\\nab' 8 [(6, 'a'), (7, 'b')]\n ; heard key:ctrl+Home 'Grüße\\nab' 0 []\n ; heard "
+    "key:ctrl+n 'Grüße\\nab' 0 []\nkey:n '' 0 [(0, '-Grüße\\n')]\nkey:ctrl+o '' 0 []\ntype:A.java "
+    "'' 0 []\nkey:Return 'class A {\\n}\\n' 0 [(0, 'class A {\\n')]\n",
     // javac's own message marks its line once the console is gone: F8 goes
     // there; the line fixed, the next compile leaves nothing for F8. The
     // find box's Enter finds and types nothing.
