@@ -9,7 +9,12 @@
 //               the file from the page cache;
 //   peak        the editor's VmHWM during the open above its idle VmRSS;
 //   Enter       Enter at the end and in the middle of the file through X to
-//               CPU idle (50 ms quiet), beside an xdotool that sends nothing.
+//               CPU idle (50 ms quiet), beside an xdotool that sends nothing;
+//   Save        Ctrl+S of the opened file with a line break added at its
+//               end, to CPU idle (50 ms quiet) and the new file in place,
+//               the bytes on disk checked, then the file cut back;
+//   New         Ctrl+N after that, to CPU idle, and the peak memory above
+//               the resident memory before it.
 // Every row prints median, min and max of the runs. A peer editor can be
 // measured on the same open road with --peer featherpad.
 // Run by hand: build/bench/bench_desktop [--runs N] [--mb M] [--peer P]
@@ -19,10 +24,13 @@
 // measured twice on a private session bus: without a reader, then with the
 // accessibility bus enabled and a listener registered as Orca registers
 // (text changes, caret moves, focus), which asks for the line at each caret
-// move as a reader does.
+// move as a reader does. The accessibility bus is private to the run: its
+// socket goes into a runtime folder of the run's own, where another session
+// on the machine cannot take its place.
 #include "BenchUtil.h"
 
 #include <QCoreApplication>
+#include <QCryptographicHash>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
@@ -324,6 +332,11 @@ public:
         }
     }
     QString start() {
+        // The accessibility bus's socket is made in the runtime folder, by
+        // default the same for every session of the account.
+        if (!runtime_.isValid())
+            return QStringLiteral("no runtime folder");
+        qputenv("XDG_RUNTIME_DIR", runtime_.path().toLocal8Bit());
         daemon_.start(QStringLiteral("dbus-daemon"),
                       {QStringLiteral("--session"), QStringLiteral("--nofork"),
                        QStringLiteral("--print-address=1")});
@@ -362,13 +375,94 @@ pyatspi.Registry.start()
     }
 
 private:
+    QTemporaryDir runtime_; // made with mode 700
     QProcess daemon_;
     QProcess listener_;
 };
 
 struct OpenRows {
     Row toTitle, toIdle, openCpu, peakMb, enter, enterCpu, xdotoolAlone, end, typed, enterMiddle;
+    Row save, saveCpu, savePeakMb, newIdle, newCpu, newPeakMb;
+    int savedRight = 0, saved = 0;
 };
+
+// The file as opened: its size and the hash of its bytes, which a save of
+// the text with a line break added at the end must keep before that byte.
+struct Original {
+    QString path;
+    qint64 size = 0;
+    QByteArray hash;
+};
+
+QByteArray hashOf(const QString& path, qint64 length) {
+    QFile file(path);
+    QCryptographicHash hash(QCryptographicHash::Sha1);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    while (length > 0) {
+        const QByteArray piece = file.read(qMin(length, qint64(1) << 20));
+        if (piece.isEmpty())
+            return {};
+        hash.addData(piece);
+        length -= piece.size();
+    }
+    return hash.result();
+}
+
+// Ctrl+S of the open text with a line break added at its end (the file is
+// saved as a whole new file renamed over the old one, so the size at the
+// name changes at once), to CPU idle and the file in place; then the bytes
+// are checked and the file cut back to what it was.
+void timedSave(const Desktop& desktop, qint64 pid, const Original& original, OpenRows& rows) {
+    press(desktop, QStringLiteral("ctrl+End"));
+    press(desktop, QStringLiteral("Return"));
+    msToIdle(pid, nowNs(), processCpuNs(pid), 300, 60000);
+    resetPeak(pid);
+    const qint64 peakKb = statusKb(pid, "VmHWM"); // the resident memory now
+    const qint64 startCpu = processCpuNs(pid);
+    const qint64 start = nowNs();
+    qint64 savedNs = 0;
+    const auto poll = [&] {
+        if (!savedNs && QFileInfo(original.path).size() == original.size + 1)
+            savedNs = nowNs();
+    };
+    press(desktop, QStringLiteral("ctrl+s"));
+    double ms = msToIdle(pid, start, startCpu, 50, 300000, poll);
+    const QDeadlineTimer deadline(60000);
+    while (!savedNs && !deadline.hasExpired())
+        QThread::usleep(500), poll();
+    // Waiting for the disk costs no CPU time: what follows the wait counts too.
+    if (savedNs)
+        ms = std::max(
+            {ms, (savedNs - start) / 1e6, msToIdle(pid, start, processCpuNs(pid), 50, 300000)});
+    rows.save.add(savedNs ? ms : -1);
+    rows.saveCpu.add((processCpuNs(pid) - startCpu) / 1e6);
+    rows.savePeakMb.add(qMax(0LL, statusKb(pid, "VmHWM") - peakKb) / 1024.0);
+    QFile file(original.path);
+    ++rows.saved;
+    if (savedNs && hashOf(original.path, original.size) == original.hash &&
+        file.open(QIODevice::ReadOnly) && file.seek(original.size) && file.read(2) == "\n")
+        ++rows.savedRight;
+    file.close();
+    if (!file.resize(original.size))
+        std::fprintf(stderr, "cannot cut %s back\n", qPrintable(original.path));
+}
+
+// Ctrl+N of a saved text, to CPU idle (50 ms quiet), and its peak memory
+// above the resident memory before it.
+void timedNew(const Desktop& desktop, qint64 pid, OpenRows& rows) {
+    msToIdle(pid, nowNs(), processCpuNs(pid), 300, 60000);
+    resetPeak(pid);
+    const qint64 peakKb = statusKb(pid, "VmHWM"); // the resident memory now
+    const qint64 startCpu = processCpuNs(pid);
+    const qint64 start = nowNs();
+    press(desktop, QStringLiteral("ctrl+n"));
+    rows.newIdle.add(msToIdle(pid, start, startCpu, 50, 300000));
+    rows.newCpu.add((processCpuNs(pid) - startCpu) / 1e6);
+    // The kernel counts resident pages per thread and sums them now and
+    // then, so a peak that did not grow can read a few pages below the start.
+    rows.newPeakMb.add(qMax(0LL, statusKb(pid, "VmHWM") - peakKb) / 1024.0);
+}
 
 // Enter in the middle of the file: a middle click on the vertical scroll
 // bar's track jumps there, a click in the text puts the caret there.
@@ -408,9 +502,10 @@ struct Editor {
 };
 
 // Opens the file through the real dialog once per run, each run in a fresh
-// program; the first run also times Enter at the end of the file.
+// program, then, given the original, times Save and New; with enters, the
+// keys are timed on the file opened again.
 void openRuns(const Editor& editor, const QString& path, int runs, int enters, int longLine,
-              OpenRows& rows) {
+              OpenRows& rows, const Original* original = nullptr) {
     for (int i = 0; i < runs; ++i) {
         Desktop desktop; // the editor runs in a folder of its own
         const auto stop = qScopeGuard([&] { desktop.stop(); });
@@ -439,16 +534,24 @@ void openRuns(const Editor& editor, const QString& path, int runs, int enters, i
         }
         msToIdle(pid, nowNs(), processCpuNs(pid), 500, 10000);
         const qint64 idleKb = statusKb(pid, "VmRSS");
-        desktop.xdo({QStringLiteral("key"), QStringLiteral("ctrl+o")});
-        const QRegularExpression dialog(editor.dialogPattern);
-        if (!QTest::qWaitFor([&] { return dialog.match(desktop.focused()).hasMatch(); }, 15000)) {
-            std::fprintf(stderr, "no open dialog; focus on \"%s\"\n",
-                         qPrintable(desktop.focused()));
+        // The dialog with the path typed in, waiting for Enter.
+        const auto openDialog = [&] {
+            desktop.xdo({QStringLiteral("key"), QStringLiteral("ctrl+o")});
+            const QRegularExpression dialog(editor.dialogPattern);
+            if (!QTest::qWaitFor([&] { return dialog.match(desktop.focused()).hasMatch(); },
+                                 15000)) {
+                std::fprintf(stderr, "no open dialog; focus on \"%s\"\n",
+                             qPrintable(desktop.focused()));
+                return false;
+            }
+            desktop.type(path);
+            msToIdle(pid, nowNs(), processCpuNs(pid), 300, 10000);
+            return true;
+        };
+        if (!openDialog()) {
             XCloseDisplay(x);
             continue;
         }
-        desktop.type(path);
-        msToIdle(pid, nowNs(), processCpuNs(pid), 300, 10000);
         resetPeak(pid);
         const qint64 startCpu = processCpuNs(pid);
         const qint64 start = nowNs();
@@ -462,7 +565,13 @@ void openRuns(const Editor& editor, const QString& path, int runs, int enters, i
         rows.openCpu.add((processCpuNs(pid) - startCpu) / 1e6);
         rows.toTitle.add(titled ? (titled - start) / 1e6 : -1);
         rows.peakMb.add((statusKb(pid, "VmHWM") - idleKb) / 1024.0);
-        if (i == 0) {
+        if (original) {
+            timedSave(desktop, pid, *original, rows);
+            timedNew(desktop, pid, rows);
+            if ((enters > 0 || longLine >= 0) && openDialog())
+                pressReturn(desktop), msToIdle(pid, nowNs(), processCpuNs(pid), 300, 300000);
+        }
+        if (enters > 0 || longLine >= 0) {
             desktop.xdo({QStringLiteral("key"), QStringLiteral("ctrl+End")});
             msToIdle(pid, nowNs(), processCpuNs(pid), 300, 60000);
             for (int k = 0; k < enters; ++k) {
@@ -549,6 +658,8 @@ int main(int argc, char* argv[]) {
     if (withReader)
         modes.emplace_back(", with a reader", OpenRows{});
     const int longLine = given.isEmpty() ? -1 : longestLine(path);
+    const qint64 size = QFileInfo(path).size();
+    const Original original{path, size, hashOf(path, size)};
     // The modes take turns, so that a machine busy for a while weighs on
     // both alike; the keys are timed in the first turn of each.
     for (int i = 0; i < runs; ++i) {
@@ -556,7 +667,7 @@ int main(int argc, char* argv[]) {
             if (withReader && !ReaderBus::listen(*mode != '\0'))
                 std::fprintf(stderr, "reader: the accessibility bus did not answer\n");
             openRuns({{}, QStringLiteral("^Untitled - Tarnwick$"), name, QStringLiteral("^Open$")},
-                     path, 1, i == 0 ? 9 : 0, i == 0 ? longLine : -1, rows);
+                     path, 1, i == 0 ? 9 : 0, i == 0 ? longLine : -1, rows, &original);
         }
     }
     const Row floor = catFloor(path, runs);
@@ -583,6 +694,16 @@ int main(int argc, char* argv[]) {
             printRow("End on the longest line to CPU idle", mode, ours.end, "ms");
             printRow("a character typed there to CPU idle", mode, ours.typed, "ms");
         }
+    }
+    for (const auto& [mode, ours] : modes) {
+        printRow("Save of the edited file to CPU idle", mode, ours.save, "ms");
+        printRow("  the editor's CPU time for it", mode, ours.saveCpu, "ms");
+        printRow("  peak memory above the resident before it", mode, ours.savePeakMb, "MiB");
+        std::printf("  the bytes on disk as expected in %d of %d saves\n", ours.savedRight,
+                    ours.saved);
+        printRow("New after it to CPU idle", mode, ours.newIdle, "ms");
+        printRow("  the editor's CPU time for it", mode, ours.newCpu, "ms");
+        printRow("  peak memory above the resident before it", mode, ours.newPeakMb, "MiB");
     }
     std::fflush(stdout);
 
