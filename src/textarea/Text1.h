@@ -80,6 +80,8 @@ public:
     // counted only as far as a question reaches (CharacterOffsets).
     int offsetAt(long position) const;
     long positionAt(int offset) const;
+    // The most of a line or word a reader is given at a time, in bytes.
+    static constexpr long longestReaderPiece = 8192;
     int characterCount() const;
     QString readableText(long from, long to) const;
 

@@ -78,10 +78,9 @@ void Text1::noteChangeForReader(int modificationType, long position, long length
 
 QString Text1::firstLineForReader() const {
     // As much of the first line as a reader is given of a line at a time.
-    constexpr long longestPiece = 8192;
     long end = SendScintilla(SCI_POSITIONFROMLINE, 1L);
-    if (end > longestPiece)
-        end = positionAt(offsetAt(longestPiece));
+    if (end > longestReaderPiece)
+        end = positionAt(offsetAt(longestReaderPiece));
     return readableText(0, end);
 }
 

@@ -19,7 +19,7 @@ QAccessibleInterface* text1Accessible(const QString&, QObject* object) {
 // many bytes, as a wrapped line would be: the line at the caret, which a
 // reader asks for as the caret moves, would otherwise be megabytes at each
 // key.
-constexpr long longestPiece = 8192;
+constexpr long longestPiece = Text1::longestReaderPiece;
 
 void clipToPiece(const Text1& t, long position, long* start, long* end) {
     if (*end - *start <= longestPiece)
