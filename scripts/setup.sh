@@ -42,6 +42,8 @@ packages=(
     clang libclang-rt-14-dev
     # the format check of CI
     clang-format
+    # the package test: Debian's checker of the built .deb
+    lintian
 )
 
 missing=()
