@@ -11,7 +11,7 @@ namespace tarnwick {
 // it. Keys found down when the application gets the keyboard back (a
 // console that took it has closed) are held since earlier: their next
 // presses repeat too, and every other key is up: its release may have gone
-// to the console.
+// to the console, or been dropped behind a modal dialog.
 class HeldKeys {
 public:
     // True when the press repeats a key that is down. One press may be seen

@@ -38,6 +38,17 @@ bool KeyHoldFilter::eventFilter(QObject* watched, QEvent* event) {
     case QEvent::MouseButtonPress:
         repeating_ = false;
         break;
+    case QEvent::WindowUnblocked:
+        // Qt drops the keys that reach a window behind a modal dialog before
+        // any filter sees them: the release of the key that opened a dialog,
+        // come before the dialog had the keyboard, is one. Unread, that key
+        // stays down, and its next press would count as a repeat and lose
+        // its command (Ctrl+O after an Open cancelled, Ctrl+S after Save
+        // As). The keyboard is read again once the window is free; once per
+        // window, not for each of its widgets.
+        if (watched->isWindowType())
+            held_.heldSince(keysDownNow());
+        break;
     case QEvent::ApplicationStateChange:
         if (QGuiApplication::applicationState() == Qt::ApplicationActive)
             held_.heldSince(keysDownNow());
