@@ -537,14 +537,9 @@ void openRuns(const Editor& editor, const QString& path, int runs, int enters, i
         // The dialog with the path typed in, waiting for Enter.
         const auto openDialog = [&] {
             const QRegularExpression dialog(editor.dialogPattern);
-            const auto shown = [&](int ms) {
-                desktop.xdo({QStringLiteral("key"), QStringLiteral("ctrl+o")});
-                return QTest::qWaitFor([&] { return dialog.match(desktop.focused()).hasMatch(); },
-                                       ms);
-            };
-            // The editor loses the first menu key after a file dialog has
-            // closed: the second Open of a run asks twice.
-            if (!shown(3000) && !shown(15000)) {
+            desktop.xdo({QStringLiteral("key"), QStringLiteral("ctrl+o")});
+            if (!QTest::qWaitFor([&] { return dialog.match(desktop.focused()).hasMatch(); },
+                                 15000)) {
                 std::fprintf(stderr, "no open dialog; focus on \"%s\"\n",
                              qPrintable(desktop.focused()));
                 return false;
