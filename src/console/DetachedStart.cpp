@@ -245,10 +245,11 @@ bool startDetachedWatched(const QString& program, const QStringList& arguments,
         new Watch(owner, watcher, report[0], errors, failedLate.report);
         return true;
     }
-    // Without an event loop to hear it, the watcher is left to end alone.
     if (watcher > 0 && !running)
         while (::waitpid(watcher, nullptr, 0) < 0 && errno == EINTR) {
         }
+    // In a program without an event loop to hear it, the watcher is left to
+    // end alone.
     ::close(report[0]);
     if (errors >= 0)
         ::close(errors);
