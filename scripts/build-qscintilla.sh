@@ -126,6 +126,7 @@ if [ -n "${TARNWICK_QSCINTILLA_SOURCE:-}" ]; then
     done < "$here/SHA256SUMS"
 elif [ -d "$sources" ] && (cd "$sources" && sha256sum --quiet -c "$here/SHA256SUMS" >/dev/null 2>&1); then
     cp "$sources"/* .
+    kept=1
 else
     echo "Taking the source package $package $version through apt"
     download_with_apt "$work/apt"
@@ -135,11 +136,13 @@ fi
 # the uploader's key.
 sha256sum --quiet -c "$here/SHA256SUMS" ||
     die "the source files do not match the checksums of third_party/qscintilla/SHA256SUMS: refused"
-rm -rf "$sources"
-mkdir -p "$sources"
-while read -r _ file; do
-    cp "$file" "$sources/"
-done < "$here/SHA256SUMS"
+if [ -z "${kept:-}" ]; then
+    rm -rf "$sources"
+    mkdir -p "$sources"
+    while read -r _ file; do
+        cp "$file" "$sources/"
+    done < "$here/SHA256SUMS"
+fi
 
 dpkg-source --no-check -x "${package}_$version.dsc" "$work/source" >/dev/null
 for patch in "$here"/*.patch; do
