@@ -3,7 +3,7 @@
 // has returned. Each version differs from the other in every byte, so any
 // mixture of the two, or a cut, shows.
 //   bench_kill_save PATH old|new [MB]
-#include "platform/FileAccess.h"
+#include "files/FileAccess.h"
 
 #include <QByteArray>
 #include <QString>

@@ -5,8 +5,8 @@
 // hand in the build directory:
 //   ./bench/bench_runner [rounds]
 #include "BenchUtil.h"
-#include "platform/HelperLocation.h"
-#include "platform/ProcessStarter.h"
+#include "console/HelperLocation.h"
+#include "console/ProcessStarter.h"
 #include "runner/RunCommands.h"
 #include "support/FakePlatform.h"
 

@@ -4,18 +4,25 @@
 # cmake -DROOT=<src> -P CheckIncludes.cmake
 cmake_minimum_required(VERSION 3.25)
 
-# Each folder with the folders its sources may include, its own first.
+# Each folder with the folders its sources may include, its own first. Above
+# platform only main() and the key filter (app: the signals, key repeat, the
+# logout inhibitor it sets up for the whole process) and the launch script's
+# check of a command line (runner: split as the console will split it) reach
+# past platform; everything else goes through PlatformServices.
 set(LAYERS
-    "app:app,about,document,editing,navigation,runner,fontdialog,textarea,state,platform"
+    "app:app,about,document,editing,navigation,runner,fontdialog,textarea,state,platform,console,desktop"
     "about:about,platform"
     "document:document,textarea,state,platform"
     "editing:editing,textarea,state,platform"
     "navigation:navigation,textarea,state,platform"
-    "runner:runner,platform"
+    "runner:runner,platform,console"
     "fontdialog:fontdialog,textarea,state,platform"
     "textarea:textarea,platform"
     "state:state,platform"
-    "platform:platform")
+    "platform:platform,files,console,desktop"
+    "files:files"
+    "console:console,files"
+    "desktop:desktop")
 
 set(folders "")
 foreach(entry IN LISTS LAYERS)

@@ -59,6 +59,8 @@ test_packages=(
     clang libclang-rt-14-dev
     # the format check of CI
     clang-format
+    # the package test: Debian's checker of the built .deb
+    lintian
 )
 if [ "$tests" = 1 ]; then
     packages+=("${test_packages[@]}")

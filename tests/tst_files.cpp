@@ -5,8 +5,8 @@
 // the desktop services underneath (code pages, file access, message boxes).
 #include "app/Application.h"
 #include "app/EmergencyExit.h"
+#include "files/FileAccess.h"
 #include "platform/CodePage.h"
-#include "platform/FileAccess.h"
 #include "platform/QtPlatform.h"
 #include "support/Editor.h"
 #include "support/Harness.h"

@@ -3,9 +3,9 @@
 // terminal is the end-to-end layer's; the fuzz targets cover the file-name
 // check and the script parser on any input.
 #include "BatchScript.h"
-#include "platform/HelperLocation.h"
-#include "platform/ProcessStarter.h"
-#include "platform/StartupNotification.h"
+#include "console/HelperLocation.h"
+#include "console/ProcessStarter.h"
+#include "desktop/StartupNotification.h"
 #include "runner/RunCommands.h"
 #include "support/Editor.h"
 #include "support/Harness.h"

@@ -56,7 +56,7 @@ inline constexpr const char* usage =
 // the lines the messages name.
 bool isCompilerLine(std::string_view command);
 // Where to keep it: the editor passes a file of its private folder in this
-// variable (src/platform/ScriptFiles.h names it too).
+// variable (src/files/ScriptFiles.h names it too).
 inline constexpr const char* compilerMessagesVariable = "TARNWICK_COMPILER_MESSAGES";
 // What is kept: the folder the compiler ran in, which the names in its
 // messages are relative to, a NUL, then the error output as it came.

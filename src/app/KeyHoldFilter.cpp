@@ -1,6 +1,6 @@
 #include "app/KeyHoldFilter.h"
 
-#include "platform/KeyRepeat.h"
+#include "desktop/KeyRepeat.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>

@@ -2,11 +2,11 @@
 #include "app/Application.h"
 #include "app/EmergencyExit.h"
 #include "app/Form1.h"
+#include "console/TerminationSignals.h"
+#include "desktop/KeyRepeat.h"
+#include "desktop/LogoutInhibitor.h"
 #include "platform/CodePage.h"
-#include "platform/KeyRepeat.h"
-#include "platform/LogoutInhibitor.h"
 #include "platform/QtPlatform.h"
-#include "platform/TerminationSignals.h"
 #include "state/FontSettings.h"
 
 #include <QDir>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "navigation/TextSearch.h"
-#include "platform/FileStamp.h"
+#include "platform/PlatformServices.h"
 
 #include <QString>
 

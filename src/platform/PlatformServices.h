@@ -1,13 +1,13 @@
 #pragma once
 
+#include "files/ByteSink.h"
+#include "files/FileStamp.h"
 #include "platform/CodePage.h"
-#include "platform/FileStamp.h"
 
 #include <QByteArray>
 #include <QString>
 #include <QtGlobal>
 
-#include <functional>
 #include <optional>
 
 class QWidget;
@@ -37,9 +37,6 @@ struct FileChoice {
     QString bareName;
     bool operator==(const FileChoice&) const = default;
 };
-
-// Receives a file's bytes in order; returning false stops the read.
-using ByteSink = std::function<bool(const char* data, qint64 length)>;
 
 // Everything the editor's logic needs from the desktop and the operating
 // system. The logic never calls Qt dialogs or the file system directly, so a

@@ -1,10 +1,11 @@
 #include "platform/QtPlatform.h"
 
-#include "platform/ActivationToken.h"
-#include "platform/FileAccess.h"
-#include "platform/ModalDialog.h"
-#include "platform/ProcessStarter.h"
-#include "platform/ScriptFiles.h"
+#include "console/ProcessStarter.h"
+#include "desktop/ActivationToken.h"
+#include "desktop/ModalDialog.h"
+#include "desktop/StartupNotification.h"
+#include "files/FileAccess.h"
+#include "files/ScriptFiles.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
@@ -196,8 +197,16 @@ bool QtPlatform::deleteFile(const QString& path, QString* error) {
     return scriptfiles::remove(path, error);
 }
 
+ConsoleSetup QtPlatform::consoleSetup() const {
+    ConsoleSetup setup = defaultConsoleSetup();
+    setup.userTime = userTime_.latest();
+    setup.activationToken = activationToken();
+    setup.announce = announceStartup;
+    return setup;
+}
+
 bool QtPlatform::startProcess(const QString& commandLine, QString* error) {
-    return startInTerminal(commandLine, userTime_.latest(), activationToken(), error);
+    return startInTerminal(commandLine, consoleSetup(), error);
 }
 
 bool QtPlatform::writeScript(const QString& path, const QByteArray& bytes, QString* error) {
@@ -205,7 +214,7 @@ bool QtPlatform::writeScript(const QString& path, const QByteArray& bytes, QStri
 }
 
 bool QtPlatform::startScript(const QString& name, const QByteArray& bytes, QString* error) {
-    return startScriptInTerminal(name, bytes, userTime_.latest(), activationToken(), error);
+    return startScriptInTerminal(name, bytes, consoleSetup(), error);
 }
 
 QString QtPlatform::compilerMessagesFile() {

@@ -1,9 +1,11 @@
 #pragma once
 
+#include "desktop/UserTime.h"
 #include "platform/PlatformServices.h"
-#include "platform/UserTime.h"
 
 namespace tarnwick {
+
+struct ConsoleSetup;
 
 // The platform services on a real desktop: Qt's dialogs, the real file
 // system and a terminal window for every started process.
@@ -35,6 +37,8 @@ public:
 private:
     // The window a dialog belongs to.
     QWidget* owner() const;
+    // A console's setup with the user's latest action in it.
+    ConsoleSetup consoleSetup() const;
 
     CodePage codePage_;
     QWidget* dialogParent_;

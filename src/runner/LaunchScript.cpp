@@ -1,6 +1,6 @@
 #include "runner/LaunchScript.h"
 
-#include "platform/CommandLineSplit.h"
+#include "console/CommandLineSplit.h"
 #include "runner/RunnerTexts.h"
 
 namespace tarnwick::runner {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/FileStamp.h"
+#include "platform/PlatformServices.h"
 
 #include <QByteArray>
 #include <QString>

@@ -4,8 +4,8 @@
 // data; Desktop is the one driver of the display (another display server
 // needs another driver) and the one interpreter of the roads' steps.
 #include "../support/Harness.h"
+#include "console/TerminalSearch.h"
 #include "platform/ReadableColours.h"
-#include "platform/TerminalSearch.h"
 
 #include <QProcess>
 #include <QRegularExpression>

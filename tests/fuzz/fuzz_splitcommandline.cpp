@@ -1,7 +1,7 @@
 // The Command Line splitter on any text: it never crashes, no word holds a
 // double quote, and the words quoted and joined again, with blanks around
 // the line, split into themselves.
-#include "platform/CommandLineSplit.h"
+#include "console/CommandLineSplit.h"
 
 #include <cstdint>
 #include <cstdlib>

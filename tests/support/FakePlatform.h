@@ -1,8 +1,8 @@
 #pragma once
 
-#include "platform/FileAccess.h"
+#include "files/FileAccess.h"
+#include "files/ScriptFiles.h"
 #include "platform/PlatformServices.h"
-#include "platform/ScriptFiles.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -1,4 +1,4 @@
-#include "platform/ActivationToken.h"
+#include "desktop/ActivationToken.h"
 
 namespace tarnwick {
 

@@ -1,4 +1,4 @@
-#include "platform/CommandLineSplit.h"
+#include "console/CommandLineSplit.h"
 
 namespace tarnwick {
 

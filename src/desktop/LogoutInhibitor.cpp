@@ -1,4 +1,4 @@
-#include "platform/LogoutInhibitor.h"
+#include "desktop/LogoutInhibitor.h"
 
 #include <QDBusConnection>
 #include <QDBusMessage>

@@ -1,6 +1,6 @@
-#include "platform/HelperLocation.h"
+#include "console/HelperLocation.h"
 
-#include "platform/HelperPath.h"
+#include "console/HelperPath.h"
 
 #include <QDir>
 

@@ -1,4 +1,4 @@
-#include "platform/ModalDialog.h"
+#include "desktop/ModalDialog.h"
 
 #include <QDialog>
 

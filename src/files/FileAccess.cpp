@@ -1,4 +1,4 @@
-#include "platform/FileAccess.h"
+#include "files/FileAccess.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "platform/DetachedStart.h"
+#include "console/DetachedStart.h"
 
 #include <QByteArrayList>
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "platform/KeyRepeat.h"
+#include "desktop/KeyRepeat.h"
 
 #include <QGuiApplication>
 

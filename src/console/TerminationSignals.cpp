@@ -1,4 +1,4 @@
-#include "platform/TerminationSignals.h"
+#include "console/TerminationSignals.h"
 
 #include <QSocketNotifier>
 

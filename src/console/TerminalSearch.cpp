@@ -1,4 +1,4 @@
-#include "platform/TerminalSearch.h"
+#include "console/TerminalSearch.h"
 
 #include <QRegularExpression>
 

@@ -1,11 +1,12 @@
 #pragma once
 
-#include "platform/TerminalSearch.h"
+#include "console/TerminalSearch.h"
 
 #include <QProcessEnvironment>
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <optional>
 
 namespace tarnwick {
@@ -24,6 +25,10 @@ struct ConsoleSetup {
     // On Wayland, an xdg-activation token made from that key or click: the
     // compositor's counterpart of the time. Empty when unknown.
     QString activationToken{};
+    // Tells the display server, before the terminal starts, that a launch
+    // under this startup id answers the user's action at userTime (X11's
+    // startup notification); unset where there is nobody to tell.
+    std::function<void(const QString& id, const QString& program, quint32 userTime)> announce{};
 };
 
 // The editor's own setup: helpers beside its executable, the current
@@ -58,18 +63,13 @@ std::optional<ConsoleLaunch> planScriptLaunch(const QString& scriptName, const Q
                                               const ConsoleSetup& setup, QString* error);
 
 // Starts a command line in a new terminal window without waiting for it;
-// userTime and activationToken as in ConsoleSetup.
-bool startInTerminal(const QString& commandLine, quint32 userTime, const QString& activationToken,
-                     QString* error);
-// The same with an explicit setup; pid receives the terminal's process id.
+// pid receives the terminal's process id.
 bool startInTerminal(const QString& commandLine, const ConsoleSetup& setup, QString* error,
                      qint64* pid = nullptr);
 
 // Starts a launch script's bytes in a new terminal window through a private
 // copy (see scriptfiles::privateCopy), which is removed at once when no
 // terminal starts.
-bool startScriptInTerminal(const QString& scriptName, const QByteArray& bytes, quint32 userTime,
-                           const QString& activationToken, QString* error);
 bool startScriptInTerminal(const QString& scriptName, const QByteArray& bytes,
                            const ConsoleSetup& setup, QString* error, qint64* pid = nullptr);
 

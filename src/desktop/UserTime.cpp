@@ -1,4 +1,4 @@
-#include "platform/UserTime.h"
+#include "desktop/UserTime.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>

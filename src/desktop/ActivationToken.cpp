@@ -1,4 +1,4 @@
-#include "platform/ActivationToken.h"
+#include "desktop/ActivationToken.h"
 
 #include <QGuiApplication>
 #include <QWindow>

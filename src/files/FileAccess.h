@@ -1,6 +1,11 @@
 #pragma once
 
-#include "platform/PlatformServices.h"
+#include "files/ByteSink.h"
+#include "files/FileStamp.h"
+
+#include <QString>
+
+#include <optional>
 
 // The file operations of the platform services, on the real file system.
 // Shared by the desktop implementation and the test double, which only

@@ -1,10 +1,9 @@
-#include "platform/ProcessStarter.h"
+#include "console/ProcessStarter.h"
 
-#include "platform/CommandLineSplit.h"
-#include "platform/DetachedStart.h"
-#include "platform/HelperLocation.h"
-#include "platform/ScriptFiles.h"
-#include "platform/StartupNotification.h"
+#include "console/CommandLineSplit.h"
+#include "console/DetachedStart.h"
+#include "console/HelperLocation.h"
+#include "files/ScriptFiles.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -144,8 +143,8 @@ bool startLaunch(const ConsoleLaunch& launch, const ConsoleSetup& setup, QString
     // The id in the environment alone is not enough for every window
     // manager: openbox believes a launch time only from the announcement.
     if (const QString id = launch.environment.value(QStringLiteral("DESKTOP_STARTUP_ID"));
-        !id.isEmpty() && setup.activationToken.isEmpty())
-        announceStartup(id, QFileInfo(launch.program).fileName(), setup.userTime);
+        !id.isEmpty() && setup.activationToken.isEmpty() && setup.announce)
+        setup.announce(id, QFileInfo(launch.program).fileName(), setup.userTime);
     // Detached: the editor never waits for a console, and a console outlives
     // the editor that started it. A fifth of a second tells a terminal that
     // fails at once (no display it can use: xterm, GTK and Qt ones end within
@@ -206,26 +205,10 @@ std::optional<ConsoleLaunch> planScriptLaunch(const QString& scriptName, const Q
                       scriptName, setup, error);
 }
 
-bool startInTerminal(const QString& commandLine, quint32 userTime, const QString& activationToken,
-                     QString* error) {
-    ConsoleSetup setup = defaultConsoleSetup();
-    setup.userTime = userTime;
-    setup.activationToken = activationToken;
-    return startInTerminal(commandLine, setup, error);
-}
-
 bool startInTerminal(const QString& commandLine, const ConsoleSetup& setup, QString* error,
                      qint64* pid) {
     const std::optional<ConsoleLaunch> launch = planConsoleLaunch(commandLine, setup, error);
     return launch && startLaunch(*launch, setup, error, pid);
-}
-
-bool startScriptInTerminal(const QString& scriptName, const QByteArray& bytes, quint32 userTime,
-                           const QString& activationToken, QString* error) {
-    ConsoleSetup setup = defaultConsoleSetup();
-    setup.userTime = userTime;
-    setup.activationToken = activationToken;
-    return startScriptInTerminal(scriptName, bytes, setup, error);
 }
 
 bool startScriptInTerminal(const QString& scriptName, const QByteArray& bytes,

@@ -1,7 +1,7 @@
 // fileaccess::writeFile: replaces a file's content, and nothing else about
 // it, so that a failure, a full disk or a killed process never leaves a
 // half-written file in its place.
-#include "platform/FileAccess.h"
+#include "files/FileAccess.h"
 
 #include <QFile>
 #include <QRandomGenerator>

@@ -1,4 +1,4 @@
-#include "platform/ScriptFiles.h"
+#include "files/ScriptFiles.h"
 
 #include <QDir>
 #include <QFile>

@@ -15,6 +15,11 @@ QByteArray startupMessage(const QByteArray& kind,
 // client messages that carry it; the last piece padded with NULs.
 QList<QByteArray> startupMessagePieces(const QByteArray& message);
 
+// Sends the message to the root window of the editor's X connection, in the
+// pieces above. Does nothing where the editor does not run on X, or the
+// build had no X11.
+void sendStartupMessage(const QByteArray& message);
+
 // Tells the window manager, over the editor's X connection, that a program
 // is being started for the user's action at userTime under the startup id:
 // a window manager that keeps windows mapped right after the user's last
