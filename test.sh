@@ -7,7 +7,7 @@
 # Arguments go to every CTest run (e.g. -R files).
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
-"$root/scripts/setup.sh"
+"$root/scripts/setup.sh" --tests
 status=0
 (cd "$root/build" && ctest --output-on-failure "$@") || status=$?
 "$root/scripts/build-sanitized.sh"

@@ -1,6 +1,10 @@
 #!/usr/bin/env bash
 # Installs what Tarnwick needs on Debian 12 (only what is missing) and builds
 # it incrementally into build/. Run by run.sh and test.sh.
+#
+#   scripts/setup.sh          what building and running the editor need; builds
+#                             the editor and its helper programs
+#   scripts/setup.sh --tests  that and what the tests need; builds everything
 set -euo pipefail
 
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -8,30 +12,43 @@ root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 # from an earlier build in another folder.
 export CCACHE_BASEDIR="$root" CCACHE_NOHASHDIR=1
 
+tests=0
+if [ "${1:-}" = --tests ]; then
+    tests=1
+fi
+
+# What building and running the editor need.
 packages=(
     cmake g++ make pkg-config
-    qt6-base-dev libgl-dev
+    qt6-base-dev libgl-dev libx11-dev
     # Qt's Wayland platform plugin: without it Qt falls back to XWayland on
-    # a Wayland session; the protocol files and the scanner give a started
-    # console the activation token of the user's key
-    qt6-wayland wayland-protocols libwayland-dev
-    # the text component is built from Debian's source package
-    curl dpkg-dev ccache
+    # a Wayland session; the protocol files, the scanner and Qt's private
+    # headers give a started console the activation token of the user's key
+    qt6-wayland wayland-protocols libwayland-dev qt6-base-private-dev
+    # the text component is built from Debian's source package, taken
+    # through apt and unpacked by dpkg-source
+    dpkg-dev ccache
     fonts-dejavu-core fonts-liberation
-    xvfb xauth xterm desktop-file-utils libx11-dev
-    # the install checks: AppStream's validator, the manual page's formatter
-    appstream groff-base
-    # the end-to-end tests: a window manager, real X key and mouse events
-    openbox xdotool x11-utils
+    # the console of the Run menu
+    xterm
+)
+
+# What the tests add (./test.sh).
+test_packages=(
+    # the install checks: the desktop entry's and AppStream's validators,
+    # the manual page's formatter
+    desktop-file-utils appstream groff-base
+    # the end-to-end tests: an X server, a window manager, real X key and
+    # mouse events, each group on a private session bus
+    xvfb xauth openbox xdotool x11-utils dbus
     # files as shared lab machines have them: ACLs and extended attributes
     acl attr
     # a dark colour scheme as users set one, for the end-to-end colour test
     qt6ct
     # single-byte locales (KOI8-R) made for the code page tests
     locales
-    # the accessibility tests: Qt's platform accessibility switched on in
-    # the offscreen tests, a screen reader's view over AT-SPI end to end
-    qt6-base-private-dev at-spi2-core python3-pyatspi dbus
+    # the accessibility tests: a screen reader's view over AT-SPI end to end
+    at-spi2-core python3-pyatspi
     # the session test's stand-ins: GNOME's session manager and the portal
     # (python3-gi), an X11 session manager (libSM)
     python3-gi libsm-dev
@@ -45,10 +62,14 @@ packages=(
     # the package test: Debian's checker of the built .deb
     lintian
 )
+if [ "$tests" = 1 ]; then
+    packages+=("${test_packages[@]}")
+fi
 
 missing=()
+installed="$(dpkg-query -W -f='${Package} ${Status}\n' "${packages[@]}" 2>/dev/null || true)"
 for package in "${packages[@]}"; do
-    if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
+    if ! grep -q "^$package install ok installed$" <<<"$installed"; then
         missing+=("$package")
     fi
 done
@@ -78,4 +99,9 @@ if [ ! -f "$root/build/CMakeCache.txt" ]; then
     fi
     cmake -S "$root" -B "$root/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo "${launcher[@]}"
 fi
-cmake --build "$root/build" -j"$(nproc)"
+if [ "$tests" = 1 ]; then
+    cmake --build "$root/build" -j"$(nproc)"
+else
+    # The editor and the helper programs its Run menu starts, nothing else.
+    cmake --build "$root/build" -j"$(nproc)" --target tarnwick tarnwick-batch clearscr keypress
+fi

@@ -627,6 +627,28 @@ private slots:
         QCOMPARE(shown.join('|').replace(QString(40000, 'x'), "(long)"), r.seen);
         QVERIFY(over == fonts.windowHandle());
     }
+
+    // A console that fails after it started is told while the window is
+    // open, and never once the window has gone.
+    void lateFailureOnlyWhileOpen() {
+        const Folder dir;
+        QVERIFY(QDir().mkdir("bin") && writeBytes("bin/xterm", "#!/bin/sh\necho gone >&2; exit 1"));
+        QVERIFY(QFile::setPermissions("bin/xterm", QFile::ReadOwner | QFile::ExeOwner));
+        const QByteArray path = qgetenv("PATH"), display = qgetenv("DISPLAY");
+        qputenv("PATH", dir.filePath("bin").toLocal8Bit()), qputenv("DISPLAY", ":9");
+        QWidget main;
+        QtPlatform p(CodePage::Utf8, &main);
+        QStringList told;
+        const qsizetype fds = QDir("/proc/self/fd").count();
+        for (const bool open : {true, false}) {
+            main.setVisible(open);
+            QVERIFY(
+                p.startProcess("command.com", nullptr, [&](const QString& why) { told << why; }));
+            QTRY_COMPARE(QDir("/proc/self/fd").count(), fds); // the watch has ended
+        }
+        qputenv("PATH", path), qputenv("DISPLAY", display);
+        QCOMPARE(told, QStringList{"gone"});
+    }
 };
 
 int main(int argc, char* argv[]) {

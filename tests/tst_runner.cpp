@@ -15,6 +15,7 @@
 #include <QProcess>
 
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 using namespace tarnwick;
@@ -74,6 +75,11 @@ const CommandRow commandRows[] = {
     {"start", "exec", ".java", "temr.bat could not be started", "start temr.bat", script("java ")},
     {"compro start", "compro", "", "command.com could not be started", "start command.com"},
     {"ncomp start", "ncomp", "A.java", "javac A.java could not be started", "start javac A.java"},
+    // A console that fails after it started is told the same way.
+    {"late start", "exec", "A.java", "temr.bat could not be started", "late start temr.bat",
+     script("java A")},
+    {"late ncomp", "ncomp", "A.java", "javac A.java could not be started",
+     "late start javac A.java"},
     // Neither followed nor opened: a FIFO would block.
     {"dangling link", "compile", "A.java", "", "", script("javac A.java"), "ln -s x temc.bat"},
     {"FIFO", "comlne", "", "temc.bat could not be created\rIt is a named pipe, not a regular file",
@@ -101,8 +107,10 @@ static QByteArray sh(const QString& script, const QStringList& arguments = {}) {
     return shell.waitForFinished(60000) ? shell.readAll() : "(hung)"; // a bound against a hang
 }
 
-// Terminals installed in a stand-in PATH folder ("!" after a name: one that
-// complains and fails at once), the session (x: DISPLAY, w: WAYLAND_DISPLAY,
+// Terminals installed in a stand-in PATH folder (after a name, "!": one that
+// complains and fails at once, "~": half a second later, "=": once the test
+// lets it go; "+": one that ends well half a second later), the session (x: DISPLAY, w:
+// WAYLAND_DISPLAY,
 // -: neither, then the desktop), a command line, and the program and
 // arguments started or why nothing can be, "|" between; @bin, @helpers and
 // @dir stand for the row's folders.
@@ -129,6 +137,10 @@ const PlanRow planRows[] = {
      "qterminal, kgx, ptyxis, tilix, terminator, sakura, terminology, alacritty, kitty, wezterm, "
      "foot)"},
     {"fails at once", "xterm!", "x", "command.com", "xterm: cannot open display"},
+    // Told once the event loop runs, and the script's private copy goes.
+    {"fails late, a script", "xterm~", "x", "TEMC.BAT", "xterm: cannot open display"},
+    {"ends well late", "xterm+", "x", "command.com", "@bin/xterm|-T|/bin/zsh|-e|/bin/zsh"},
+    {"runs until let go", "xterm=", "x", "command.com", "xterm: cannot open display"},
     {"no program", "xterm", "x", "javac A", "No program named javac was found"},
     {"no script", "xterm", "x", "temr.bat", "There is no script temr.bat in @dir"},
     {"blanks only", "xterm", "x", " \t ", "The command line is empty"},
@@ -174,6 +186,7 @@ private slots:
         e.platform.inputAnswers.push_back(r.input);
         e.platform.fail.insert(r.message.isEmpty() ? "" : r.call, "no");
         e.form.action(r.command)->trigger();
+        e.platform.endLate();
         QStringList got = e.platform.started;
         for (const PlatformCall& call : e.platform.callsOf("messageBox"))
             got.append(QString::number(call.style) + " " + call.title + ": " + call.text);
@@ -214,9 +227,10 @@ private slots:
         const Folder dir;
         const QString bin = dir.filePath("bin");
         // Programs that do nothing are enough to be found and started.
-        sh("mkdir bin; touch TEMC.BAT; cd bin; for t in $0; do n=${t%!}; echo '#!/bin/sh' >$n; "
-           "[ $t = $n ] || echo \"echo '  $n: cannot open display ' >&2; exit 3\" >>$n; done; "
-           "chmod +x *",
+        sh("mkdir bin; mkfifo fifo; touch TEMC.BAT; cd bin; for t in $0; do n=${t%[~=+!]}; "
+           "echo '#!/bin/sh' >$n; case $t in *[~+]) echo \"$(command -v sleep) 0.5\";;"
+           " *=) echo 'read x <fifo';; esac >>$n; case $t in *[~=!]) echo \"echo '  $n: "
+           "cannot open display ' >&2; exit 3\";; esac >>$n; done; chmod +x *",
            {r.installed});
         ConsoleSetup setup{helpers, dir.path(), {}, "/bin/zsh"};
         const QStringList session = QString(r.session).split(' ');
@@ -233,10 +247,23 @@ private slots:
         setup.environment.insert("XDG_ACTIVATION_TOKEN", "token-of-the-editor");
         setup.userTime = session[0].contains('x') ? 4294967295u : 0;
         setup.activationToken = session[0].contains('w') ? "token-of-the-key" : "";
+        setup.environment.insert("TMPDIR", dir.path()); // private copies in tarnwick-<uid>
         QString error;
         std::optional<ConsoleLaunch> launch = planConsoleLaunch(r.commandLine, setup, &error);
-        if (launch && !startInTerminal(r.commandLine, setup, &error))
+        const qsizetype fds = QDir("/proc/self/fd").count();
+        QObject watches;
+        const LateFailure late{&watches, [&](const QString& reason) { error = reason; }};
+        if (launch && !(QString(r.commandLine).endsWith(".BAT")
+                            ? startScriptInTerminal(r.commandLine, "ver", setup, &error, late)
+                            : startInTerminal(r.commandLine, setup, &error, late)))
             launch.reset();
+        if (QString(r.installed).endsWith('=')) // returned while it runs, and now let go
+            sh("echo >fifo");
+        // Once the watch ends, nothing of it is left open or unreaped.
+        QTRY_VERIFY_WITH_TIMEOUT(watches.children().isEmpty(), 20000);
+        QVERIFY(QDir("/proc/self/fd").count() == fds && ::waitpid(-1, nullptr, WNOHANG) == -1);
+        if (launch && !error.isEmpty())
+            launch.reset(), error += filesIn(u"tarnwick-%1"_s.arg(::geteuid())).join(" ");
         const ConsoleLaunch got = launch.value_or(ConsoleLaunch{error, {}, {}, {}});
         QString started = (QStringList{got.program} + got.arguments).join('|');
         started.replace(helpers, "@helpers").replace(bin, "@bin").replace(dir.path(), "@dir");

@@ -139,20 +139,23 @@ std::optional<ConsoleLaunch> inTerminal(ConsoleLaunch launch, const QStringList&
 }
 
 bool startLaunch(const ConsoleLaunch& launch, const ConsoleSetup& setup, QString* error,
-                 qint64* pid) {
+                 const LateFailure& failedLate) {
     // The id in the environment alone is not enough for every window
     // manager: openbox believes a launch time only from the announcement.
     if (const QString id = launch.environment.value(QStringLiteral("DESKTOP_STARTUP_ID"));
         !id.isEmpty() && setup.activationToken.isEmpty() && setup.announce)
         setup.announce(id, QFileInfo(launch.program).fileName(), setup.userTime);
     // Detached: the editor never waits for a console, and a console outlives
-    // the editor that started it. A fifth of a second tells a terminal that
-    // fails at once (no display it can use: xterm, GTK and Qt ones end within
-    // a few tens of milliseconds) from one that runs. It is kept short: the
-    // editor handles no events meanwhile, and a console that came and went
-    // in that time would leave it unaware that it ever lost the keyboard.
+    // the editor that started it. The watch goes on without the editor
+    // waiting for it: a terminal fails only once it has reached its display
+    // server or loaded its plugins, which takes xterm, GTK and Qt ones a few
+    // tens of milliseconds but was seen to take konsole, missing a platform
+    // plugin, and foot on KWin nearly half a second on a loaded machine.
+    // Three seconds leave room for that; a terminal that stays as long has
+    // opened its window.
+    constexpr int momentMs = 3000;
     return startDetachedWatched(launch.program, launch.arguments, launch.workingDirectory,
-                                launch.environment, 200, error, pid);
+                                launch.environment, momentMs, error, failedLate);
 }
 
 } // namespace
@@ -206,19 +209,34 @@ std::optional<ConsoleLaunch> planScriptLaunch(const QString& scriptName, const Q
 }
 
 bool startInTerminal(const QString& commandLine, const ConsoleSetup& setup, QString* error,
-                     qint64* pid) {
+                     const LateFailure& failedLate) {
     const std::optional<ConsoleLaunch> launch = planConsoleLaunch(commandLine, setup, error);
-    return launch && startLaunch(*launch, setup, error, pid);
+    return launch && startLaunch(*launch, setup, error, failedLate);
 }
 
+namespace {
+
+LateFailure removingCopy(const QString& copy, const LateFailure& failedLate) {
+    return {failedLate.owner, [copy, report = failedLate.report](const QString& reason) {
+                // A terminal that failed never ran the script runner, which
+                // would have removed it; the name is the start's own.
+                QFile::remove(copy);
+                if (report)
+                    report(reason);
+            }};
+}
+
+} // namespace
+
 bool startScriptInTerminal(const QString& scriptName, const QByteArray& bytes,
-                           const ConsoleSetup& setup, QString* error, qint64* pid) {
+                           const ConsoleSetup& setup, QString* error,
+                           const LateFailure& failedLate) {
     const std::optional<QString> copy =
         scriptfiles::privateCopy(scriptName, bytes, setup.environment, error);
     if (!copy)
         return false;
     const std::optional<ConsoleLaunch> launch = planScriptLaunch(scriptName, *copy, setup, error);
-    if (launch && startLaunch(*launch, setup, error, pid))
+    if (launch && startLaunch(*launch, setup, error, removingCopy(*copy, failedLate)))
         return true;
     // Nobody else will ever read it.
     QFile::remove(*copy);

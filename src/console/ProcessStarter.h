@@ -1,5 +1,6 @@
 #pragma once
 
+#include "console/DetachedStart.h"
 #include "console/TerminalSearch.h"
 
 #include <QProcessEnvironment>
@@ -62,15 +63,17 @@ std::optional<ConsoleLaunch> planConsoleLaunch(const QString& commandLine,
 std::optional<ConsoleLaunch> planScriptLaunch(const QString& scriptName, const QString& copy,
                                               const ConsoleSetup& setup, QString* error);
 
-// Starts a command line in a new terminal window without waiting for it;
-// pid receives the terminal's process id.
+// Starts a command line in a new terminal window without waiting for it.
+// A terminal that ends within a few seconds with a failure is told to
+// failedLate.
 bool startInTerminal(const QString& commandLine, const ConsoleSetup& setup, QString* error,
-                     qint64* pid = nullptr);
+                     const LateFailure& failedLate = {});
 
 // Starts a launch script's bytes in a new terminal window through a private
-// copy (see scriptfiles::privateCopy), which is removed at once when no
-// terminal starts.
+// copy (see scriptfiles::privateCopy), which is removed when no terminal
+// starts, at once or late.
 bool startScriptInTerminal(const QString& scriptName, const QByteArray& bytes,
-                           const ConsoleSetup& setup, QString* error, qint64* pid = nullptr);
+                           const ConsoleSetup& setup, QString* error,
+                           const LateFailure& failedLate = {});
 
 } // namespace tarnwick

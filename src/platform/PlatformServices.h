@@ -8,6 +8,7 @@
 #include <QString>
 #include <QtGlobal>
 
+#include <functional>
 #include <optional>
 
 class QWidget;
@@ -78,9 +79,15 @@ public:
     // Fails when the file is absent.
     virtual bool deleteFile(const QString& path, QString* error) = 0;
 
+    // Hears, from the event loop, why a console that started ended within
+    // a few seconds with a failure (a terminal that could not open its
+    // window); never once the editor's window has gone.
+    using FailedLate = std::function<void(const QString& reason)>;
+
     // Starts a command line in a new, visible console window and returns at
     // once; nobody waits for it.
-    virtual bool startProcess(const QString& commandLine, QString* error) = 0;
+    virtual bool startProcess(const QString& commandLine, QString* error,
+                              const FailedLate& failedLate) = 0;
 
     // Launch scripts. touchFile and deleteFile above serve them alone: they
     // never open a name through a link or anything but a regular file, and
@@ -90,7 +97,8 @@ public:
     // Runs these bytes as the script `name` in a new console and returns at
     // once. The console gets a private copy, so what a later command writes
     // under the same name never reaches it.
-    virtual bool startScript(const QString& name, const QByteArray& bytes, QString* error) = 0;
+    virtual bool startScript(const QString& name, const QByteArray& bytes, QString* error,
+                             const FailedLate& failedLate) = 0;
 
     // Where the script runner keeps the error output of the last compiler
     // line a console of this editor ran (a private file of the user's);

@@ -205,16 +205,25 @@ ConsoleSetup QtPlatform::consoleSetup() const {
     return setup;
 }
 
-bool QtPlatform::startProcess(const QString& commandLine, QString* error) {
-    return startInTerminal(commandLine, consoleSetup(), error);
+LateFailure QtPlatform::lateFailure(const FailedLate& failedLate) {
+    return {&watches_, [window = QPointer<QWidget>(dialogParent_), failedLate](const QString& why) {
+                if (window && window->isVisible() && failedLate)
+                    failedLate(why);
+            }};
+}
+
+bool QtPlatform::startProcess(const QString& commandLine, QString* error,
+                              const FailedLate& failedLate) {
+    return startInTerminal(commandLine, consoleSetup(), error, lateFailure(failedLate));
 }
 
 bool QtPlatform::writeScript(const QString& path, const QByteArray& bytes, QString* error) {
     return scriptfiles::write(path, bytes, error);
 }
 
-bool QtPlatform::startScript(const QString& name, const QByteArray& bytes, QString* error) {
-    return startScriptInTerminal(name, bytes, consoleSetup(), error);
+bool QtPlatform::startScript(const QString& name, const QByteArray& bytes, QString* error,
+                             const FailedLate& failedLate) {
+    return startScriptInTerminal(name, bytes, consoleSetup(), error, lateFailure(failedLate));
 }
 
 QString QtPlatform::compilerMessagesFile() {

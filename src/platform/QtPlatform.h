@@ -1,5 +1,6 @@
 #pragma once
 
+#include "console/DetachedStart.h"
 #include "desktop/UserTime.h"
 #include "platform/PlatformServices.h"
 
@@ -27,9 +28,11 @@ public:
     qint64 fileLength(const QString& path) override;
     std::optional<FileStamp> fileStamp(const QString& path) override;
     bool deleteFile(const QString& path, QString* error) override;
-    bool startProcess(const QString& commandLine, QString* error) override;
+    bool startProcess(const QString& commandLine, QString* error,
+                      const FailedLate& failedLate) override;
     bool writeScript(const QString& path, const QByteArray& bytes, QString* error) override;
-    bool startScript(const QString& name, const QByteArray& bytes, QString* error) override;
+    bool startScript(const QString& name, const QByteArray& bytes, QString* error,
+                     const FailedLate& failedLate) override;
     QString compilerMessagesFile() override;
     void showWindow(QWidget* window) override;
     void closeWindow(QWidget* window) override;
@@ -39,10 +42,16 @@ private:
     QWidget* owner() const;
     // A console's setup with the user's latest action in it.
     ConsoleSetup consoleSetup() const;
+    // Where a console's late failure goes: to failedLate while the window
+    // the dialogs belong to is open.
+    LateFailure lateFailure(const FailedLate& failedLate);
 
     CodePage codePage_;
     QWidget* dialogParent_;
     UserTime userTime_;
+    // The consoles still watched; a watch that outlives the platform would
+    // speak to a window that has gone.
+    QObject watches_;
 };
 
 } // namespace tarnwick

@@ -33,9 +33,18 @@ bool prepareScript(PlatformServices& platform, const QString& fileName, const QS
     return true;
 }
 
+// A console that failed after it started is told as one that failed at
+// once; the platform calls this only while the editor is there to tell.
+PlatformServices::FailedLate tellLate(PlatformServices& platform, const QString& started,
+                                      const QString& title) {
+    return [&platform, started, title](const QString& reason) {
+        tell(platform, cantStartText(started, reason), title);
+    };
+}
+
 bool start(PlatformServices& platform, const QString& commandLine, const QString& title) {
     QString error;
-    if (!platform.startProcess(commandLine, &error)) {
+    if (!platform.startProcess(commandLine, &error, tellLate(platform, commandLine, title))) {
         tell(platform, cantStartText(commandLine, error), title);
         return false;
     }
@@ -53,7 +62,7 @@ bool finishScript(PlatformServices& platform, const QString& fileName, const QSt
         tell(platform, cantWriteText(fileName, error), title);
         return false;
     }
-    if (!platform.startScript(fileName, bytes, &error)) {
+    if (!platform.startScript(fileName, bytes, &error, tellLate(platform, fileName, title))) {
         tell(platform, cantStartText(fileName, error), title);
         return false;
     }

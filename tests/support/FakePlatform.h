@@ -14,6 +14,7 @@
 
 #include <deque>
 #include <functional>
+#include <utility>
 
 namespace tarnwick::test {
 
@@ -44,7 +45,8 @@ public:
     // Where the script runner is told to keep the compiler's messages.
     QString messagesFile;
     // "service text" (as "write /tmp/x/A.java" or "start temr.bat") to the
-    // reason it fails with. A failing read delivers the first half first.
+    // reason it fails with. A failing read delivers the first half first;
+    // "late start X" starts X, which fails with the reason at endLate().
     QHash<QString, QString> fail;
     QList<PlatformCall> calls;
     QStringList started; // the command lines and scripts that started
@@ -58,6 +60,12 @@ public:
         return found;
     }
     void clearCalls() { calls.clear(), started.clear(); }
+    // What the event loop would hear of the consoles that fail late.
+    void endLate() {
+        for (const auto& [failedLate, reason] : std::exchange(late_, {}))
+            if (failedLate)
+                failedLate(reason);
+    }
 
     CodePage codePage() const override { return codePage_; }
     MsgAnswer messageBox(const QString& text, MsgStyle style, const QString& title) override {
@@ -100,15 +108,17 @@ public:
     bool deleteFile(const QString& path, QString* error) override {
         return !failing("delete", path, error) && scriptfiles::remove(path, error);
     }
-    bool startProcess(const QString& commandLine, QString* error) override {
-        return !failing("start", commandLine, error) && (started << commandLine, true);
+    bool startProcess(const QString& commandLine, QString* error,
+                      const FailedLate& failedLate) override {
+        return !failing("start", commandLine, error) && starts(commandLine, failedLate);
     }
     bool writeScript(const QString& path, const QByteArray& bytes, QString* error) override {
         return !failing("write", path, error) && scriptfiles::write(path, bytes, error);
     }
-    bool startScript(const QString& name, const QByteArray& bytes, QString* error) override {
+    bool startScript(const QString& name, const QByteArray& bytes, QString* error,
+                     const FailedLate& failedLate) override {
         return !failing("start", name, error) &&
-               (!startsScript || startsScript(name, bytes, error)) && (started << name, true);
+               (!startsScript || startsScript(name, bytes, error)) && starts(name, failedLate);
     }
     QString compilerMessagesFile() override { return messagesFile; }
     void showWindow(QWidget* window) override {
@@ -136,6 +146,13 @@ private:
             fileaccess::enterFolderOf(choice->fullPath);
         return choice;
     }
+    bool starts(const QString& what, const FailedLate& failedLate) {
+        if (const QString reason = fail.value("late start " + what); !reason.isEmpty())
+            late_.append({failedLate, reason});
+        else
+            started << what;
+        return true;
+    }
     // Records the call; true when it is to fail, with the reason in `error`.
     bool failing(const char* service, const QString& text, QString* error) {
         calls.append({service, text});
@@ -146,6 +163,7 @@ private:
     }
 
     CodePage codePage_;
+    QList<std::pair<FailedLate, QString>> late_;
 };
 
 } // namespace tarnwick::test
