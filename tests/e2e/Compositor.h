@@ -1,7 +1,8 @@
 #pragma once
 
-// The second driver: a headless GNOME compositor (mutter) with XWayland, the
-// editor on it natively (QT_QPA_PLATFORM=wayland) or through XWayland (xcb).
+// The second driver: a headless GNOME compositor (mutter, or GNOME Shell
+// after the step "compositor gnome-shell") with XWayland, the editor on it
+// natively (QT_QPA_PLATFORM=wayland) or through XWayland (xcb).
 // The stand-in remote_desktop.py is the person: keys and pointer through
 // mutter's remote desktop interface, the active window through AT-SPI. The
 // roads and their steps are Desktop's.

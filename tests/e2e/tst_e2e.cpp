@@ -295,9 +295,9 @@ const std::string_view roadTable[] = {
     "End semicolon ctrl+s ; lines Hello.java | \\(\"hi\"\\);\n\t}\n}\n$ ; console F9 | temc.bat "
     "- javac Hello.java ; dismiss ; keys ctrl+Home F8 slash ctrl+s ; lines Hello.java | ^/public "
     "class Hello",
-    // The same steps on a GNOME compositor, natively and through XWayland:
-    // gnome-terminal takes the focus from F9's and F7's key, and the key
-    // that ends the console never reaches the text.
+    // The same steps on GNOME's compositor, natively and through XWayland,
+    // and natively on GNOME Shell: gnome-terminal takes the focus from F9's
+    // and F7's key, and the key that ends the console never reaches the text.
     "wayland/on GNOME | wayland; mutter|xcb; mutter|wayland; gnome-shell ; env "
     "QT_QPA_PLATFORM=%1 ; compositor %2 ; terminal gnome-terminal ; file "
     "Hello.java | class Hello {}\n ; start ; open Hello.java ; keys ctrl+End Tab a ; xdo keydown "
