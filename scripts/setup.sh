@@ -52,9 +52,9 @@ test_packages=(
     # the session test's stand-ins: GNOME's session manager and the portal
     # (python3-gi), an X11 session manager (libSM)
     python3-gi libsm-dev
-    # the Wayland road: a headless GNOME compositor with XWayland, and the
-    # terminal GNOME starts
-    mutter xwayland gnome-terminal
+    # the Wayland road: headless GNOME compositors (mutter, GNOME Shell) with
+    # XWayland, and the terminal GNOME starts
+    mutter gnome-shell xwayland gnome-terminal
     # the sanitizer build and the fuzz targets of test.sh
     clang libclang-rt-14-dev
     # the format check of CI

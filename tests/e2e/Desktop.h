@@ -32,7 +32,7 @@ struct Desktop {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment(), extra;
     std::vector<std::unique_ptr<QProcess>> processes;
     QProcess *xvfb = nullptr, *editor = nullptr, *standIn = nullptr, *load = nullptr;
-    QString display, terminal = "xterm";
+    QString display, terminal = "xterm", compositor = "mutter"; // the latter Compositor's
     QByteArray heard;
     QHash<QChar, bool> mapped;
     bool wm = true, keepsWindow = false;

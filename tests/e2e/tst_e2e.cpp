@@ -69,6 +69,8 @@ QString Desktop::step(const QByteArray& line) {
         extra.insert(a.section('=', 0, 0), a.section('=', 1));
     } else if (verb == "nowm") {
         wm = false;
+    } else if (verb == "compositor") {
+        compositor = a;
     } else if (verb == "need" && !QFile::exists(a)) {
         return "skip:" + a + " is not installed (scripts/setup.sh installs it)";
     } else if (verb == "terminal") { // the only one on PATH
@@ -295,10 +297,11 @@ const std::string_view roadTable[] = {
     "End semicolon ctrl+s ; lines Hello.java | \\(\"hi\"\\);\n\t}\n}\n$ ; console F9 | temc.bat "
     "- javac Hello.java ; dismiss ; keys ctrl+Home F8 slash ctrl+s ; lines Hello.java | ^/public "
     "class Hello",
-    // The same steps on a GNOME compositor, natively and through XWayland:
-    // gnome-terminal takes the focus from F9's and F7's key, and the key
-    // that ends the console never reaches the text.
-    "wayland/on GNOME | wayland|xcb ; env QT_QPA_PLATFORM=%1 ; terminal gnome-terminal ; file "
+    // The same steps on GNOME's compositor, natively and through XWayland,
+    // and natively on GNOME Shell: gnome-terminal takes the focus from F9's
+    // and F7's key, and the key that ends the console never reaches the text.
+    "wayland/on GNOME | wayland; mutter|xcb; mutter|wayland; gnome-shell ; env "
+    "QT_QPA_PLATFORM=%1 ; compositor %2 ; terminal gnome-terminal ; file "
     "Hello.java | class Hello {}\n ; start ; open Hello.java ; keys ctrl+End Tab a ; xdo keydown "
     "Return sleep 1.6 keyup Return ; keys b alt+f a ; path Save As | Saved.java ; lines "
     "Saved.java | ^class Hello {}\n\ta\n{3,}\tb$ ; console F9 ; dismiss ; console F7 ; type "
