@@ -181,7 +181,8 @@ const std::string_view roadTable[] = {
     // let go before its dialog has the keyboard: the next Ctrl+O opens all
     // the same.
     "editing/open, type, save | openbox|nowm ; file Hello.java | class Hello {}\r\n ; %1 ; "
-    "start ; xdo key --delay 0 ctrl+o ; answer Open | Escape ; open Hello.java ; type xyz ; keys "
+    "start ; xdo key --delay 0 ctrl+o ; answer Open | Escape ; focus Untitled - Tarnwick ; open "
+    "Hello.java ; type xyz ; keys "
     "Return ctrl+s ; bytes Hello.java | xyz\r\nclass Hello {}\r\n",
     // At level 1 an Enter counted in the text would add a Tab: the Enters that
     // answer the dialogs type nothing, and Exit finds nothing unsaved.
